@@ -1,0 +1,42 @@
+// Owning handle types: one small type per kind of handle, closed by its destructor on every path.
+#pragma once
+#include "../platform/Platform.h"
+
+template <class T, class Close, T Invalid>
+class CUniqueHandle {
+public:
+    CUniqueHandle() = default;
+    explicit CUniqueHandle(T value) : m_value(value) {}
+    CUniqueHandle(const CUniqueHandle&) = delete;
+    CUniqueHandle& operator=(const CUniqueHandle&) = delete;
+    ~CUniqueHandle() { Reset(); }
+
+    T Get() const { return m_value; }
+    bool IsValid() const { return m_value != Invalid; }
+    // The address to receive a new value; the old one is closed first.
+    T* Put() {
+        Reset();
+        return &m_value;
+    }
+    void Reset(T value = Invalid) {
+        if (m_value != Invalid) Close()(m_value);
+        m_value = value;
+    }
+
+private:
+    T m_value = Invalid;
+};
+
+struct CCloseRegKey {
+    void operator()(HKEY key) const { RegCloseKey(key); }
+};
+struct CCloseKernelHandle {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+struct CFreeLocal {
+    void operator()(HLOCAL memory) const { LocalFree(memory); }
+};
+
+using CRegKeyHandle = CUniqueHandle<HKEY, CCloseRegKey, nullptr>;
+using CKernelHandle = CUniqueHandle<HANDLE, CCloseKernelHandle, nullptr>;
+using CLocalBuffer = CUniqueHandle<HLOCAL, CFreeLocal, nullptr>;

@@ -1,0 +1,3 @@
+#include "Module.h"
+
+HINSTANCE AfxGetResourceHandle() { return NUV_THIS_MODULE; }

@@ -1,0 +1,4 @@
+// The Balanced plan adjustment.
+#include "../defaults/OSDefSet.h"
+
+void COSDefSet::UpdateBalancedScheme() {}

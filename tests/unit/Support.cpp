@@ -1,0 +1,75 @@
+#include "Support.h"
+#include <dlfcn.h>
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+
+const char16_t kProductKey[] = u"Software\\Arvenco\\Nuvra System Default Settings";
+
+LoadedModule::LoadedModule() {
+    m_handle = dlopen(NUV_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (!m_handle) throw std::runtime_error(dlerror());
+    m_commit = reinterpret_cast<UINT (*)(MSIHANDLE)>(dlsym(m_handle, "nuvMSICommit"));
+    if (!m_commit) throw std::runtime_error("no nuvMSICommit");
+}
+
+LoadedModule::~LoadedModule() { Unload(); }
+
+UINT LoadedModule::Commit(MSIHANDLE install) { return m_commit(install); }
+
+void LoadedModule::Unload() {
+    if (m_handle) dlclose(m_handle);
+    m_handle = nullptr;
+    m_commit = nullptr;
+}
+
+void ResetNotebook() {
+    sim::Reset();
+    auto& m = sim::machine();
+    m.registry.SetString(kProductKey, u"MachineID", u"NB-4711");
+    m.registry.SetString(kProductKey, u"Version", u"2.0.1");
+    m.registry.SetString(kProductKey, u"Accelerometer", u"1");
+    m.drive.CreateFolder(u"C:\\System.sav");
+    m.drive.CreateFolder(u"C:\\Program Files\\Arvenco\\Nuvra System Default Settings");
+}
+
+std::string LogBytes(const std::u16string& path) { return sim::machine().drive.ReadFile(path); }
+
+std::vector<std::string> LogLines(const std::u16string& path) {
+    std::string bytes = LogBytes(path);
+    size_t start = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE' ? 2 : 0;
+    std::u16string text;
+    for (size_t i = start; i + 1 < bytes.size(); i += 2)
+        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    std::vector<std::string> lines;
+    size_t at = 0;
+    for (size_t end; (end = text.find(u"\r\n", at)) != std::u16string::npos; at = end + 2)
+        lines.push_back(sim::ToUtf8(text.substr(at, end - at)));
+    if (at < text.size()) lines.push_back(sim::ToUtf8(text.substr(at)));
+    return lines;
+}
+
+std::vector<std::string> LogMessages(const std::u16string& path) {
+    std::vector<std::string> messages;
+    for (const std::string& line : LogLines(path)) {
+        size_t tab = line.find('\t');
+        messages.push_back(tab == 12 ? line.substr(13) : line);
+    }
+    return messages;
+}
+
+std::string Utf8(const std::u16string& text) { return sim::ToUtf8(text); }
+
+namespace {
+long g_failAfter = 0;
+}
+
+void FailAllocationAfter(long n) { g_failAfter = n; }
+
+void* operator new(std::size_t size) {
+    if (g_failAfter > 0 && --g_failAfter == 0) throw std::bad_alloc();
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
