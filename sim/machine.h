@@ -10,6 +10,7 @@
 #include "drive.h"
 #include "faults.h"
 #include "handles.h"
+#include "oleaut.h"
 #include "registry.h"
 #include "windows.h"
 
@@ -32,6 +33,7 @@ struct Machine {
     Faults faults;
     CallRecord calls;
     long localAllocations = 0;  // LocalAlloc blocks not yet freed
+    Automation automation;
 };
 
 Machine& machine();

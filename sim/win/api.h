@@ -9,3 +9,4 @@
 #include "clock.h"
 #include "user.h"
 #include "ole.h"
+#include "oleaut.h"
