@@ -10,8 +10,16 @@ add_compile_options(-Wall -Wextra -municode)
 # No DLL beyond those Windows 7 has: the compiler's runtime is linked in.
 add_link_options(-static -static-libgcc -static-libstdc++ -s)
 
+# The export keeps its undecorated name: on 32-bit Windows the __stdcall decoration is aliased away.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(NUV_EXPORT_ALIAS " = nuvMSICommit@4")
+else()
+    set(NUV_EXPORT_ALIAS "")
+endif()
+configure_file(res/NuvraDefSet.def.in ${CMAKE_BINARY_DIR}/NuvraDefSet.def @ONLY)
+
 file(GLOB NUV_RESOURCE_SOURCES CONFIGURE_DEPENDS res/*.rc)
-add_library(NuvraDefSet SHARED ${NUV_SYSTEM_SOURCES} ${NUV_RESOURCE_SOURCES} res/NuvraDefSet.def)
+add_library(NuvraDefSet SHARED ${NUV_SYSTEM_SOURCES} ${NUV_RESOURCE_SOURCES} ${CMAKE_BINARY_DIR}/NuvraDefSet.def)
 set_target_properties(NuvraDefSet PROPERTIES PREFIX "" OUTPUT_NAME NuvraDefSet)
 target_link_libraries(NuvraDefSet PRIVATE shlwapi shell32 ole32 oleaut32 setupapi advapi32 user32 uuid)
 
