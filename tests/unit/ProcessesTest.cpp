@@ -199,3 +199,19 @@ TEST(Processes, StagedFailuresAndDurations) {
 }
 
 }  // namespace
+
+namespace {
+
+// Windows may write into the command line while it parses it: a literal makes the start fault.
+TEST(ProcessesDeathTest, CommandLineMustBeWritable) {
+    sim::Reset();
+    sim::machine().processes.Register(u"C:\\t.exe", nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    EXPECT_DEATH(CreateProcessW(nullptr, const_cast<LPWSTR>(u"C:\\t.exe"), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                &startup, &info),
+                 "");
+}
+
+}  // namespace
