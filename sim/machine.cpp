@@ -26,6 +26,7 @@ void RemoveOwnedFolder() {
 }
 
 struct Cleanup {
+    Cleanup() { OwnedFolder(); }  // the folder's name is constructed first, so it outlives this object
     ~Cleanup() { RemoveOwnedFolder(); }
 } g_cleanup;
 
