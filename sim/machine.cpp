@@ -13,8 +13,9 @@ std::unique_ptr<Machine>& Current() {
     return current;
 }
 
+// Never destroyed: g_cleanup, constructed before the first call, reads it at exit.
 std::string& OwnedFolder() {
-    static std::string folder;
+    static std::string& folder = *new std::string;
     return folder;
 }
 
