@@ -1,0 +1,268 @@
+"""Runs the benchmark programs of the host and Windows builds and prints one table of figures.
+
+The builds must exist (scripts/bench.sh builds the `bench` target of each preset first). The Wine
+figures run the win32 build where this machine can execute 32-bit code, else the win64 build in a
+64-bit prefix, as the Wine tests do; the table says which. Nothing here is a test: the figures are
+printed with their targets, and a missed target is marked, not failed.
+"""
+import argparse
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+SOURCE_DIR = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
+sys.path.insert(0, os.path.join(SOURCE_DIR, "tests", "e2e"))
+import winelab  # noqa: E402
+
+PRODUCT_KEY = r"HKEY_LOCAL_MACHINE\Software\Arvenco\Nuvra System Default Settings"
+SCHEMES_KEY = r"HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Power\User\PowerSchemes"
+PLAN_GUID = "8759706d-706b-4c22-b2ec-f91e1ef6ed38"
+BALANCED_GUID = "381b4222-f694-41f0-9685-ff5bb260df2e"
+COMMANDS = 67  # the starts of powercfg.exe in one commit
+
+
+def host_build(name):
+    path = os.path.join(SOURCE_DIR, "build", "host", name)
+    if not os.path.exists(path):
+        raise SystemExit(f"missing {path}: build the host preset's bench target first")
+    return path
+
+
+def figures(text):
+    """The "name value" lines that the benchmark programs print, as a dict of floats."""
+    out = {}
+    for line in text.splitlines():
+        parts = line.split()
+        if len(parts) == 2:
+            try:
+                out[parts[0]] = float(parts[1])
+            except ValueError:
+                pass
+    return out
+
+
+def run_host(*args):
+    result = subprocess.run([host_build("nuvbench"), *args], capture_output=True, text=True, timeout=600)
+    if result.returncode != 0:
+        raise SystemExit(f"nuvbench {' '.join(args)} exited {result.returncode}: {result.stderr}")
+    return figures(result.stdout)
+
+
+# ---- host figures -------------------------------------------------------------------------------
+
+def host_commit():
+    f = run_host("commit", "51")
+    if int(f["starts"]) != COMMANDS:
+        raise SystemExit(f"a host commit started {int(f['starts'])} programs, not {COMMANDS}")
+    return f
+
+
+def host_memory():
+    empty = statistics.median(run_host("rss", "empty")["peak_rss_kib"] for _ in range(3))
+    commit = statistics.median(run_host("rss", "commit")["peak_rss_kib"] for _ in range(3))
+    return empty, commit
+
+
+def host_leaks():
+    """valgrind's leak summary of one commit: (definitely, indirectly, possibly lost bytes, errors)."""
+    if not shutil.which("valgrind"):
+        return None
+    result = subprocess.run(
+        ["valgrind", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect,possible",
+         "--error-exitcode=99", host_build("nuvbench"), "once"],
+        capture_output=True, text=True, timeout=900)
+
+    def lost(kind):
+        m = re.search(kind + r" lost: ([\d,]+) bytes", result.stderr)
+        return int(m.group(1).replace(",", "")) if m else 0
+    m = re.search(r"ERROR SUMMARY: ([\d,]+) errors", result.stderr)
+    errors = int(m.group(1).replace(",", "")) if m else -1
+    return lost("definitely"), lost("indirectly"), lost("possibly"), errors, result.returncode
+
+
+# ---- Wine figures -------------------------------------------------------------------------------
+
+class WineBench:
+    """A prefix prepared as a notebook with the stand-in powercfg.exe in system32 and the plan in
+    the store, its wineserver kept running so that every run finds the same warm server."""
+
+    def __init__(self, build, prefix):
+        self.build = build
+        self.prefix = prefix
+        self.dll = "C:\\NuvraDefSet.dll"
+        self.commands = os.path.join(prefix.path, "commands.txt")
+
+    def prepare(self):
+        p = self.prefix
+        p.mkdir("C:\\System.sav")
+        p.mkdir("C:\\bench")
+        shutil.copy(self.build.artifact("NuvraDefSet.dll"), p.host_path(self.dll))
+        shutil.copy(self.build.artifact("powercfg.exe"), os.path.join(p.system32, "powercfg.exe"))
+        reg = os.path.join(p.path, "notebook.reg")
+        with open(reg, "w", newline="\r\n") as f:
+            f.write("REGEDIT4\n\n")
+            f.write(f"[{PRODUCT_KEY}]\n\"MachineID\"=\"NB-4711\"\n\"Version\"=\"2.1.2.1\"\n\"Accelerometer\"=\"1\"\n\n")
+            f.write(f"[{SCHEMES_KEY}\\{PLAN_GUID}]\n\"FriendlyName\"=\"Nuvra Optimized\"\n\"Description\"=\"\"\n\n")
+            f.write(f"[{SCHEMES_KEY}\\{BALANCED_GUID}]\n\"FriendlyName\"=\"Balanced\"\n"
+                    "\"Description\"=\"Automatically balances performance with energy consumption\"\n\n")
+        p.wine("regedit", "/S", winelab.out_windows(reg))
+        p.wait()
+        subprocess.run([winelab.WINESERVER, "-p"], env=p.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def run(self, program, *args, record=False):
+        """Seconds of wall time of one run of a Windows program, and what it printed. Output goes
+        to a file: the prefix's own processes keep pipes open as long as the server runs."""
+        env = dict(self.prefix.env)
+        if record:
+            env["NUV_POWERCFG_RECORD"] = winelab.out_windows(self.commands)
+        with tempfile.TemporaryFile() as out:
+            start = time.perf_counter()
+            result = subprocess.run([self.build.loader, program, *args], env=env, stdin=subprocess.DEVNULL,
+                                    stdout=out, stderr=subprocess.STDOUT, timeout=900)
+            seconds = time.perf_counter() - start
+            out.seek(0)
+            text = out.read().decode(errors="replace")
+        if result.returncode != 0:
+            raise SystemExit(f"{os.path.basename(program)} exited {result.returncode}: {text}")
+        return seconds, text
+
+    def commit(self, record=False):
+        seconds, text = self.run(self.build.artifact("nuvloader.exe"), self.dll, record=record)
+        if "nuvMSICommit returned 0" not in text:
+            raise SystemExit(f"nuvloader: {text}")
+        return seconds
+
+    def spawn(self):
+        seconds, text = self.run(self.build.artifact("nuvbench-spawn.exe"), winelab.out_windows(self.commands))
+        starts = int(figures(text).get("starts", 0))
+        if starts != COMMANDS:
+            raise SystemExit(f"nuvbench-spawn started {starts} command lines, not {COMMANDS}")
+        return seconds
+
+    def overhead(self, runs):
+        # The first commit records the command lines that powercfg.exe receives; it and one run of
+        # the baseline warm the prefix and are not counted.
+        self.commit(record=True)
+        with open(self.commands, encoding="utf-8") as f:
+            recorded = [line for line in f.read().splitlines() if line]
+        if len(recorded) != COMMANDS:
+            raise SystemExit(f"a commit under Wine started {len(recorded)} command lines, not {COMMANDS}")
+        self.spawn()
+        commits, spawns = [], []
+        for i in range(runs):
+            if i % 2 == 0:
+                commits.append(self.commit())
+                spawns.append(self.spawn())
+            else:
+                spawns.append(self.spawn())
+                commits.append(self.commit())
+        return statistics.median(commits), statistics.median(spawns)
+
+    def log_line(self):
+        _, text = self.run(self.build.artifact("nuvbench-log.exe"), "C:\\bench\\", "15", "200")
+        return figures(text)
+
+
+def wine_figures(runs):
+    build = winelab.Build()
+    with winelab.Prefix(build) as prefix:
+        bench = WineBench(build, prefix)
+        bench.prepare()
+        commit, spawn = bench.overhead(runs)
+        log = bench.log_line()
+    return build, commit, spawn, log
+
+
+# ---- the table ----------------------------------------------------------------------------------
+
+def verdict(ok):
+    return "met" if ok else "MISSED"
+
+
+def us(ns):
+    return f"{ns / 1000:.1f} us"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--runs", type=int, default=5, help="runs of each side of the Wine overhead (median)")
+    parser.add_argument("--no-wine", action="store_true", help="leave out the Wine figures")
+    args = parser.parse_args()
+
+    rows = []  # (figure, measured, target, verdict)
+    notes = []
+
+    if not args.no_wine:
+        build, commit, spawn, log = wine_figures(args.runs)
+        arch = "32-bit" if build.name == "win32" else "64-bit"
+        notes.append(f"Wine figures: the {build.name} build in a {arch} prefix" +
+                     ("" if build.name == "win32" else " (this machine cannot execute 32-bit x86 code)"))
+        ratio = commit / spawn
+        rows.append(("library overhead under Wine",
+                     f"commit {commit:.3f} s / {COMMANDS} bare starts {spawn:.3f} s = {ratio:.3f}",
+                     "<= 1.05", verdict(ratio <= 1.05)))
+        ratio = log["writelog_ns"] / log["bare_ns"]
+        rows.append(("one log line under Wine",
+                     f"WriteLog {us(log['writelog_ns'])} / bare {us(log['bare_ns'])} = {ratio:.2f}",
+                     "<= 1.3", verdict(ratio <= 1.3)))
+
+    log = run_host("log")
+    ratio = log["writelog_ns"] / log["bare_ns"]
+    rows.append(("one log line, simulated machine",
+                 f"WriteLog {us(log['writelog_ns'])} / bare {us(log['bare_ns'])} = {ratio:.2f}",
+                 "<= 1.3", verdict(ratio <= 1.3)))
+
+    c = host_commit()
+    rows.append(("per command, host (ends at once)",
+                 f"{us(c['commit_empty_ns'] / COMMANDS)} (commit {c['commit_empty_ns'] / 1e6:.2f} ms / {COMMANDS})",
+                 "printed", "-"))
+    rows.append(("per command, host (stand-in tool)",
+                 f"{us(c['commit_tool_ns'] / COMMANDS)} (commit {c['commit_tool_ns'] / 1e6:.2f} ms / {COMMANDS})",
+                 "printed", "-"))
+
+    rows.append(("adapters, simulated machine", "waits for the adapter task", "1000 within 1.5x of 10", "-"))
+
+    for preset in ("win32", "win64"):
+        dll = os.path.join(SOURCE_DIR, "build", preset, "NuvraDefSet.dll")
+        if not os.path.exists(dll):
+            rows.append((f"size of NuvraDefSet.dll ({preset})", "not built", "<= 512 KiB", "-"))
+            continue
+        size = os.path.getsize(dll)
+        if preset == "win32":
+            rows.append(("size of NuvraDefSet.dll (win32)", f"{size} bytes ({size / 1024:.1f} KiB)",
+                         "<= 512 KiB", verdict(size <= 512 * 1024)))
+        else:
+            rows.append(("size of NuvraDefSet.dll (win64)", f"{size} bytes ({size / 1024:.1f} KiB)", "(for reference)", "-"))
+
+    empty, commit = host_memory()
+    rows.append(("peak resident size of a commit, host",
+                 f"{commit - empty:.0f} KiB above the empty loader ({commit:.0f} - {empty:.0f} KiB)", "printed", "-"))
+    leaks = host_leaks()
+    if leaks is None:
+        rows.append(("leaks of a commit under valgrind", "valgrind not installed", "no leak", "-"))
+    else:
+        definite, indirect, possible, errors, code = leaks
+        rows.append(("leaks of a commit under valgrind",
+                     f"definitely {definite} B, indirectly {indirect} B, possibly {possible} B; {errors} errors",
+                     "no leak", verdict(definite == indirect == possible == errors == 0 and code == 0)))
+
+    widths = [max(len(r[i]) for r in rows + [("figure", "measured", "target", "result")]) for i in range(4)]
+
+    def line(cells):
+        return "| " + " | ".join(c.ljust(w) for c, w in zip(cells, widths)) + " |"
+    for note in notes:
+        print(note)
+    print(line(("figure", "measured", "target", "result")))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for row in rows:
+        print(line(row))
+
+
+if __name__ == "__main__":
+    main()
