@@ -102,7 +102,7 @@ int Commit(int runs) {
 int LogLine(int rounds, int lines) {
     BuildNotebook(Tool::EndsAtOnce);
     CLogLineFigures figures = MeasureLogLine(TEXT("C:\\System.sav\\"), rounds, lines);
-    std::printf("writelog_ns %.0f\nbare_ns %.0f\n", figures.writeLogNs, figures.bareNs);
+    std::printf("writelog_ns %.0f\nbare_ns %.0f\nratio %.3f\n", figures.writeLogNs, figures.bareNs, figures.ratio);
     return 0;
 }
 

@@ -64,5 +64,7 @@ CLogLineFigures MeasureLogLine(const CString& folder, int rounds, int linesPerRo
             writeLog.push_back(TimeWriteLog(installer, linesPerRound));
         }
     }
-    return CLogLineFigures{Median(writeLog), Median(bare)};
+    std::vector<double> ratios;
+    for (size_t i = 0; i < writeLog.size(); ++i) ratios.push_back(writeLog[i] / bare[i]);
+    return CLogLineFigures{Median(writeLog), Median(bare), Median(ratios)};
 }

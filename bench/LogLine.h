@@ -7,6 +7,9 @@
 struct CLogLineFigures {
     double writeLogNs = 0;  // one WriteLog, median over the rounds
     double bareNs = 0;      // one bare open, append and close, median over the rounds
+    double ratio = 0;       // the median of the rounds' ratios WriteLog / bare: each round's two
+                            // figures are taken side by side, so a load that comes and goes
+                            // weighs on both
 };
 
 // Writes `linesPerRound` lines with each way per round, alternating which goes first, into two

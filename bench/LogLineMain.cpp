@@ -13,6 +13,6 @@ int wmain(int argc, wchar_t** argv) {
     int rounds = argc > 2 ? _wtoi(argv[2]) : 15;
     int lines = argc > 3 ? _wtoi(argv[3]) : 200;
     CLogLineFigures figures = MeasureLogLine(argv[1], rounds, lines);
-    wprintf(L"writelog_ns %.0f\nbare_ns %.0f\n", figures.writeLogNs, figures.bareNs);
+    wprintf(L"writelog_ns %.0f\nbare_ns %.0f\nratio %.3f\n", figures.writeLogNs, figures.bareNs, figures.ratio);
     return 0;
 }
