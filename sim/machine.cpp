@@ -26,7 +26,6 @@ void RemoveOwnedFolder() {
 }
 
 struct Cleanup {
-    Cleanup() { OwnedFolder(); }  // the folder's name is constructed first, so it outlives this object
     ~Cleanup() { RemoveOwnedFolder(); }
 } g_cleanup;
 
