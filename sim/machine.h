@@ -7,12 +7,16 @@
 #include <string>
 #include "apartments.h"
 #include "clock.h"
+#include "com.h"
+#include "devices.h"
 #include "drive.h"
 #include "faults.h"
 #include "handles.h"
 #include "oleaut.h"
 #include "registry.h"
+#include "version.h"
 #include "windows.h"
+#include "wmi.h"
 
 namespace sim {
 
@@ -34,6 +38,10 @@ struct Machine {
     CallRecord calls;
     long localAllocations = 0;  // LocalAlloc blocks not yet freed
     Automation automation;
+    Com com;
+    Wmi wmi;
+    Devices devices;
+    WindowsVersion version;
 };
 
 Machine& machine();

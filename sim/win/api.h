@@ -10,3 +10,7 @@
 #include "user.h"
 #include "ole.h"
 #include "oleaut.h"
+#include "com.h"
+#include "wbem.h"
+#include "setupapi.h"
+#include "version.h"
