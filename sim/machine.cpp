@@ -26,7 +26,9 @@ void RemoveOwnedFolder() {
     }
 }
 
+// Constructing the folder's name first makes it outlive this object at exit.
 struct Cleanup {
+    Cleanup() { OwnedFolder(); }
     ~Cleanup() { RemoveOwnedFolder(); }
 } g_cleanup;
 
