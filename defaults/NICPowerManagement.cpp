@@ -29,7 +29,8 @@ const CWMIStep kWMISteps[] = {
     {TEXT("MSNdis_DeviceWakeOnMagicPacketOnly"), TEXT("EnableWakeOnMagicPacketOnly")},
 };
 
-// A property that keeps growing between the calls is given up after this many rounds.
+// A property that answers "buffer too small" round after round is given up after this many rounds
+// (Wine answers so for SPDRP_ENUMERATOR_NAME, with a required size of 0, for ever).
 const int kMaxPropertyRounds = 8;
 
 // Reads one registry property of a device into `buffer` (zero-filled, twice the size SetupAPI asks
@@ -107,21 +108,21 @@ void WriteRegistryFallback(const CString& driverKey) {
 }  // namespace
 
 void COSDefSet::SetNICPowerManagement() {
-    HDEVINFO devices = SetupDiGetClassDevsW(&GUID_DEVCLASS_NET, nullptr, nullptr, 0);
-    if (devices == INVALID_HANDLE_VALUE) {
+    CDeviceInfoList devices(SetupDiGetClassDevsW(&GUID_DEVCLASS_NET, nullptr, nullptr, 0));
+    if (!devices.IsValid()) {
         WriteLog(m_pInstaller, TEXT("Unable to enumerate NIC devices; failed to set NIC power management settings"));
         return;
     }
 
     SP_DEVINFO_DATA device = {};
     device.cbSize = sizeof device;
-    for (DWORD index = 0; SetupDiEnumDeviceInfo(devices, index, &device); ++index) {
+    for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.Get(), index, &device); ++index) {
         CLocalBuffer descriptionBuffer, driverBuffer, enumeratorBuffer, hardwareIdBuffer;
         DWORD descriptionSize, driverSize, enumeratorSize, hardwareIdSize;
-        bool complete = ReadDeviceProperty(devices, device, SPDRP_DEVICEDESC, descriptionBuffer, descriptionSize);
-        complete &= ReadDeviceProperty(devices, device, SPDRP_DRIVER, driverBuffer, driverSize);
-        complete &= ReadDeviceProperty(devices, device, SPDRP_ENUMERATOR_NAME, enumeratorBuffer, enumeratorSize);
-        complete &= ReadDeviceProperty(devices, device, SPDRP_HARDWAREID, hardwareIdBuffer, hardwareIdSize);
+        bool complete = ReadDeviceProperty(devices.Get(), device, SPDRP_DEVICEDESC, descriptionBuffer, descriptionSize);
+        complete &= ReadDeviceProperty(devices.Get(), device, SPDRP_DRIVER, driverBuffer, driverSize);
+        complete &= ReadDeviceProperty(devices.Get(), device, SPDRP_ENUMERATOR_NAME, enumeratorBuffer, enumeratorSize);
+        complete &= ReadDeviceProperty(devices.Get(), device, SPDRP_HARDWAREID, hardwareIdBuffer, hardwareIdSize);
         if (!complete) continue;
 
         CString description = TextOf(descriptionBuffer, descriptionSize);
@@ -138,5 +139,4 @@ void COSDefSet::SetNICPowerManagement() {
         CWMIClient client;
         if (!SetThroughWMI(client, hardwareId)) WriteRegistryFallback(driverKey);
     }
-    SetupDiDestroyDeviceInfoList(devices);
 }

@@ -227,7 +227,7 @@ TEST(NICPowerManagement, Machines) {
          {},
          {},
          0},
-        {"a property that never fits its buffer is given up",
+        {"a property that never fits its buffer is given up, as Wine answers for the enumerator name",
          [](sim::Machine& m) {
              sim::AddNetworkAdapter(m, Adapter(kIntel, u"Gigabit Controller", 7));
              m.faults.Add({"SetupDiGetDeviceRegistryPropertyW", u"SPDRP_DRIVER", 0, FALSE, ERROR_INSUFFICIENT_BUFFER});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <functional>
 #include <new>
+#include <set>
 #include "Support.h"
 #include "wmi/WMIClient.h"
 #include "wmi/WindowsVersion.h"
