@@ -18,7 +18,7 @@ using sim::wstring;
 
 namespace {
 
-struct DeviceInfoSet {
+struct DeviceSet {
     GUID classGuid;
     std::vector<wstring> instanceIds;
 };
@@ -87,8 +87,8 @@ bool ParseGuid(const wstring& text, GUID& guid) {
     return true;
 }
 
-DeviceInfoSet* SetOf(HDEVINFO handle) {
-    return machine().handles.Get<DeviceInfoSet>(handle, sim::HandleKind::DeviceInfoSet);
+DeviceSet* SetOf(HDEVINFO handle) {
+    return machine().handles.Get<DeviceSet>(handle, sim::HandleKind::DeviceInfoSet);
 }
 
 BOOL Fail(DWORD error) {
@@ -116,7 +116,7 @@ HDEVINFO SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, HWND, DW
         SetLastError(ERROR_INVALID_PARAMETER);
         return INVALID_HANDLE_VALUE;
     }
-    auto set = std::make_shared<DeviceInfoSet>();
+    auto set = std::make_shared<DeviceSet>();
     set->classGuid = ClassGuid ? *ClassGuid : GUID{};
     sim::RegKey* enumKey = machine().registry.Find(sim::kEnumKey);
     if (enumKey) {
@@ -143,7 +143,7 @@ HDEVINFO SetupDiGetClassDevsW(const GUID* ClassGuid, PCWSTR Enumerator, HWND, DW
 
 BOOL SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex, PSP_DEVINFO_DATA DeviceInfoData) {
     machine().calls.Add("SetupDiEnumDeviceInfo", sim::FromUtf8(std::to_string(MemberIndex)));
-    ::DeviceInfoSet* set = SetOf(DeviceInfoSet);
+    DeviceSet* set = SetOf(DeviceInfoSet);
     if (!set) return Fail(ERROR_INVALID_HANDLE);
     if (!DeviceInfoData || DeviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
     wstring subject = MemberIndex < set->instanceIds.size() ? set->instanceIds[MemberIndex] : wstring();
@@ -165,7 +165,7 @@ BOOL SetupDiEnumDeviceInfo(HDEVINFO DeviceInfoSet, DWORD MemberIndex, PSP_DEVINF
 BOOL SetupDiGetDeviceRegistryPropertyW(HDEVINFO DeviceInfoSet, PSP_DEVINFO_DATA DeviceInfoData, DWORD Property,
                                        PDWORD PropertyRegDataType, PBYTE PropertyBuffer, DWORD PropertyBufferSize,
                                        PDWORD RequiredSize) {
-    ::DeviceInfoSet* set = SetOf(DeviceInfoSet);
+    DeviceSet* set = SetOf(DeviceInfoSet);
     if (!set) return Fail(ERROR_INVALID_HANDLE);
     if (!DeviceInfoData || DeviceInfoData->cbSize != sizeof(SP_DEVINFO_DATA) || DeviceInfoData->Reserved == 0 ||
         DeviceInfoData->Reserved > set->instanceIds.size())
