@@ -423,6 +423,7 @@ public:
         auto* object = dynamic_cast<ClassObject*>(pInst);
         wstring subject = object ? object->className + u" " + object->copy.InstanceName() : wstring();
         machine().calls.Add("PutInstance", subject + u"; flags " + Hex(static_cast<uint32_t>(lFlags)));
+        size_t call = machine().calls.All().size() - 1;
         if (!object) return WBEM_E_INVALID_PARAMETER;
         if (auto fault = machine().faults.Hit("PutInstance", subject)) return static_cast<HRESULT>(fault->result);
         long mode = lFlags & (WBEM_FLAG_UPDATE_ONLY | WBEM_FLAG_CREATE_ONLY);
@@ -433,7 +434,7 @@ public:
         if (!stored && mode == WBEM_FLAG_UPDATE_ONLY) return WBEM_E_NOT_FOUND;
         if (stored && mode == WBEM_FLAG_CREATE_ONLY) return WBEM_E_ALREADY_EXISTS;
 
-        WmiWrite write{c->name, object->copy.InstanceName(), {}};
+        WmiWrite write{c->name, object->copy.InstanceName(), {}, call};
         for (const WmiProperty& p : c->properties) {
             auto now = object->copy.values.find(p.name);
             if (now == object->copy.values.end()) continue;

@@ -40,6 +40,7 @@ struct WmiWrite {
     wstring className;
     wstring instanceName;
     std::vector<std::pair<wstring, WmiValue>> changed;
+    size_t call = 0;  // the position of its PutInstance in the machine's call record
     // MSPower_DeviceEnable "PCI\VEN_8086&DEV_10D3\4&1&0_0" Enable=TRUE
     std::string Text() const;
 };

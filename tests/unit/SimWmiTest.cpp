@@ -116,6 +116,12 @@ TEST_F(SimWmi, PutChangesTheCopyAndPutInstanceWritesItBack) {
     EXPECT_EQ(sim::WmiValue(false), sim::machine().wmi.Value(u"MSPower_DeviceEnable", u"PCI\\VEN_1\\2_0", u"Enable"));
     EXPECT_EQ(S_OK, services->PutInstance(object, WBEM_FLAG_UPDATE_ONLY, nullptr, nullptr));
     EXPECT_EQ(sim::WmiValue(true), sim::machine().wmi.Value(u"MSPower_DeviceEnable", u"PCI\\VEN_1\\2_0", u"Enable"));
+    // The write knows its PutInstance call in the record, so a reader can tell which step made it.
+    const auto& calls = sim::machine().calls.All();
+    ASSERT_EQ(1u, sim::machine().wmi.writes.size());
+    ASSERT_LT(sim::machine().wmi.writes[0].call, calls.size());
+    EXPECT_EQ("PutInstance", calls[sim::machine().wmi.writes[0].call].api);
+    EXPECT_EQ(calls.size() - 1, sim::machine().wmi.writes[0].call);
     EXPECT_EQ(H(WBEM_E_ALREADY_EXISTS), services->PutInstance(object, WBEM_FLAG_CREATE_ONLY, nullptr, nullptr));
 
     // An instance that went away is not made again by an update.
