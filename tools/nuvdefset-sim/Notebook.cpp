@@ -1,4 +1,5 @@
 #include "Notebook.h"
+#include <algorithm>
 #include "sim/machine.h"
 #include "tools/powercfg/Install.h"
 
@@ -31,6 +32,33 @@ void InstallPowerTool(sim::Machine& m) {
     if (tool && !m.processes.Find(path)) m.processes.Register(path, tool->body, tool->durationMs);
 }
 
+void AddAdapter(sim::Machine& m, const AdapterProfile& a) {
+    sim::NetworkAdapter adapter;
+    adapter.instanceId = U16(a.instance);
+    adapter.description = U16(a.description);
+    for (const std::string& id : a.hardwareIds) adapter.hardwareIds.push_back(U16(id));
+    adapter.driverIndex = a.driver;
+    adapter.present = a.present;
+    auto has = [&](const char* c) { return std::find(a.wmi.begin(), a.wmi.end(), c) != a.wmi.end(); };
+    adapter.deviceEnable = has(kAdapterWmiClasses[0]);
+    adapter.deviceWakeEnable = has(kAdapterWmiClasses[1]);
+    adapter.wakeOnMagicPacketOnly = has(kAdapterWmiClasses[2]);
+    sim::AddNetworkAdapter(m, adapter);
+}
+
+// A class without instances, or a write of it refused: IWbemClassObject::Put names the class and
+// the property ("Class.Property"), IWbemServices::PutInstance the class and the instance name.
+void StageWmiFault(sim::Machine& m, const FaultProfile& f) {
+    std::u16string name = U16(f.target);
+    if (f.noInstance) {
+        if (sim::WmiClass* c = m.wmi.Class(name)) c->instances.clear();
+    } else if (f.put) {
+        m.faults.Add({"Put", name + u".", f.nth, *f.put, 0});
+    } else {
+        m.faults.Add({"PutInstance", name + u" ", f.nth, *f.putInstance, 0});
+    }
+}
+
 void StageFault(sim::Machine& m, const FaultProfile& f) {
     switch (f.kind) {
     case FaultProfile::Kind::Command: {
@@ -46,6 +74,7 @@ void StageFault(sim::Machine& m, const FaultProfile& f) {
         break;
     }
     case FaultProfile::Kind::WmiClass:
+        StageWmiFault(m, f);
         break;
     case FaultProfile::Kind::Api:
         m.faults.Add({f.target, U16(f.subject), f.nth, f.result, f.lastError});
@@ -61,6 +90,8 @@ void StageFault(sim::Machine& m, const FaultProfile& f) {
 void BuildNotebook(const Profile& p) {
     sim::Reset();
     sim::Machine& m = sim::machine();
+    m.version.major = static_cast<DWORD>(p.versionMajor);
+    m.version.minor = static_cast<DWORD>(p.versionMinor);
     if (p.is64Bit) SixtyFourBit(m);
     m.locale.userLcid = p.userLcid;
     m.locale.uiLanguage = p.uiLanguage;
@@ -72,6 +103,7 @@ void BuildNotebook(const Profile& p) {
 
     InstallPowerTool(m);
     for (const auto& [guid, name] : p.powerSchemes) powercfg::AddScheme(m, U16(guid), U16(name));
+    for (const AdapterProfile& a : p.adapters) AddAdapter(m, a);
     for (const RegistryImport& import : p.registry) ApplyRegFile(import.content, m.registry);
     for (const FaultProfile& f : p.faults) StageFault(m, f);
 }

@@ -29,7 +29,15 @@ bool IsDrivePath(const std::string& s) {
     return s.size() >= 3 && (s[0] == 'C' || s[0] == 'c') && s[1] == ':' && s[2] == '\\';
 }
 
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
+// A text as JSON writes it, so that it can be found in the profile as it stands there.
+std::string Quote(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
 
 std::string Join(std::initializer_list<const char*> names) {
     std::string out;

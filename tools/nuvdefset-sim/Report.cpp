@@ -1,5 +1,7 @@
-// Gathering the report: the power store and the log after the run.
+// Gathering the report: the power store and the log after the run. The network devices are
+// gathered in AdapterReport.cpp.
 #include "Report.h"
+#include "AdapterReport.h"
 #include "power/OptimizedSettings.h"
 #include "sim/machine.h"
 #include "tools/powercfg/PowerStore.h"
@@ -69,6 +71,7 @@ Report GatherReport(const Profile& profile, std::vector<Commit> commits) {
     r.description = profile.description;
     r.plan = Plan();
     r.balanced = Balanced();
+    GatherAdapters(commits, r.adapters, r.enumerationFailed);
     for (const Commit& c : commits)
         for (const LogLine& line : c.lines)
             if (line.Message().rfind(kErrorPrefix, 0) == 0) r.errors.push_back(ErrorLine{c.number, line});

@@ -38,10 +38,11 @@ struct BalancedState {
     SettingState ahci;  // AHCI link power management, HIPM/DIPM
 };
 
-// One registry key of the fallback: opened by the task, and whether PnPCapabilities = 0x120 was
-// written there.
+// One registry key of the fallback, as the task asked for it: whether it opened (the task then
+// sets the value) and whether PnPCapabilities = 0x120 stands there after the run.
 struct FallbackKey {
     std::string key;  // below HKEY_LOCAL_MACHINE, as the task named it
+    bool opened = false;
     bool written = false;
 };
 

@@ -22,7 +22,7 @@ Json Line(const LogLine& line) {
 
 Json Visit(const AdapterVisit& v) {
     Json keys = Json::array();
-    for (const FallbackKey& k : v.fallbackKeys) keys.push_back(Json{{"key", "HKLM\\" + k.key}, {"written", k.written}});
+    for (const FallbackKey& k : v.fallbackKeys) keys.push_back(Json{{"key", "HKLM\\" + k.key}, {"opened", k.opened}, {"written", k.written}});
     Json j{{"commit", v.commit}, {"outcome", v.handled ? "handled" : "skipped"}};
     j["skipReason"] = v.handled ? Json(nullptr) : Json(v.skipReason);
     j["wmiWrites"] = v.wmiWrites;

@@ -63,7 +63,8 @@ void Visit(std::ostream& out, const AdapterVisit& v, bool numbered) {
         << "\n";
     for (const std::string& w : v.wmiWrites) out << indent << "  WMI write " << w << "\n";
     for (const FallbackKey& k : v.fallbackKeys)
-        out << indent << "  " << (k.written ? "PnPCapabilities = 0x120 written in " : "not written: ")
+        out << indent << "  "
+            << (k.written ? "PnPCapabilities = 0x120 written in " : k.opened ? "not written, though opened: " : "not opened: ")
             << "HKLM\\" << k.key << "\n";
 }
 
