@@ -259,6 +259,8 @@ TEST(SimTool, BadProfilesNameFileLineAndFaultAndRunNothing) {
         {"wrong type", "{\"windows\": {\n  \"64bit\": \"yes\"}}", ":2: windows.64bit: expected true or false, found a text"},
         {"driver", "{\"adapters\": [{\"instance\": \"PCI\\\\A\\\\1\",\n  \"driver\": \"7\"}]}",
          ":2: adapters[0].driver: expected the four digits of the driver key such as \"0007\", not \"7\""},
+        {"same device twice", "{\"adapters\": [\n {\"instance\": \"PCI\\\\A\\\\1\"},\n {\"instance\": \"PCI\\\\A\\\\1\"}]}",
+         ":3: adapters[1]: the same device instance as adapters[0] on line 2"},
         {"instance missing", "{\"adapters\": [\n  {\"description\": \"x\"}]}",
          ":2: adapters[0]: an adapter needs its \"instance\" (the device instance ID)"},
         {"scheme GUID", "{\"powerSchemes\": {\n  \"{381b4222-f694-41f0-9685-ff5bb260df2e}\": \"Balanced\"}}",

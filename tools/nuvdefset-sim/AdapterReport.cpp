@@ -1,5 +1,6 @@
 #include "AdapterReport.h"
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include "sim/machine.h"
 

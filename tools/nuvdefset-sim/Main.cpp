@@ -44,7 +44,9 @@ int Main(int argc, char** argv) {
     }
 
     simtool::BuildNotebook(profile);
-    if (!options.json) Print("Profile: " + profile.source + "\n  " + profile.description + "\n\n");
+    if (!options.json)
+        Print("Profile: " + profile.source + "\n" + (profile.description.empty() ? "" : "  " + profile.description + "\n") +
+              "\n");
     std::vector<simtool::Commit> commits;
     try {
         commits = simtool::RunCommits(options.runs, [&](const simtool::Commit& c) {

@@ -1,6 +1,8 @@
 #include "Profile.h"
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
@@ -85,7 +87,10 @@ public:
                     p.powerSchemes.emplace_back(scheme.key, Text(scheme.value, "powerSchemes." + scheme.key));
                 }
             } else if (m.key == "adapters") {
-                for (size_t i = 0; i < List(v, "adapters").size(); ++i) p.adapters.push_back(Adapter(v.items[i], i));
+                for (size_t i = 0; i < List(v, "adapters").size(); ++i) {
+                    p.adapters.push_back(Adapter(v.items[i], i));
+                    Distinct(p.adapters, i);
+                }
             } else if (m.key == "faults") {
                 for (size_t i = 0; i < List(v, "faults").size(); ++i) p.faults.push_back(Fault(v.items[i], i));
             }
@@ -206,6 +211,8 @@ private:
         RegistryImport import;
         import.line = v.line;
         import.file = name[0] == '/' || m_folder.empty() ? name : m_folder + "/" + name;
+        std::error_code ignored;
+        if (std::filesystem::is_directory(import.file, ignored)) Fail(v.line, where, import.file + " is a folder");
         std::ifstream in(import.file, std::ios::binary);
         if (!in) Fail(v.line, where, "cannot read " + import.file + ": " + std::strerror(errno));
         std::stringstream bytes;
@@ -264,6 +271,20 @@ private:
         }
         if (!hasInstance) Fail(v.line, where, "an adapter needs its \"instance\" (the device instance ID)");
         return a;
+    }
+
+    // Each device has its own instance ID and its own driver key.
+    void Distinct(const std::vector<AdapterProfile>& adapters, size_t i) const {
+        const AdapterProfile& a = adapters[i];
+        for (size_t k = 0; k < i; ++k) {
+            const AdapterProfile& b = adapters[k];
+            if (a.instance == b.instance)
+                Fail(a.line, Index("adapters", i), "the same device instance as adapters[" + std::to_string(k) +
+                                                       "] on line " + std::to_string(b.line));
+            if (a.driver >= 0 && a.driver == b.driver)
+                Fail(a.line, Index("adapters", i), "the same driver key as adapters[" + std::to_string(k) + "] on line " +
+                                                       std::to_string(b.line));
+        }
     }
 
     FaultProfile Fault(const JsonValue& v, size_t i) const {
@@ -328,6 +349,8 @@ Profile ReadProfileText(const std::string& text, const std::string& source, cons
 }
 
 Profile ReadProfileFile(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) throw InputError{path, 0, "a folder, not a profile"};
     std::ifstream in(path, std::ios::binary);
     if (!in) throw InputError{path, 0, std::string("cannot read the profile: ") + std::strerror(errno)};
     std::stringstream text;
