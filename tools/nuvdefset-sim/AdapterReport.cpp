@@ -69,7 +69,6 @@ std::vector<Share> Shares(const Commit& c, bool& listed) {
     const auto& calls = sim::machine().calls.All();
     std::vector<Share> shares;
     bool inTask = false;
-    listed = true;
     bool open = false;
     bool sawEnumeration = false, sawClassDevs = false;
     for (size_t i = c.firstCall; i < c.endCall && i < calls.size(); ++i) {

@@ -9,7 +9,7 @@ const char16_t kProductKey[] = u"Software\\Arvenco\\Nuvra System Default Setting
 
 namespace {
 
-constexpr int kCsidlWindows = 0x24, kCsidlSystem = 0x25, kCsidlProgramFiles = 0x26;
+constexpr int kCsidlSystem = 0x25, kCsidlProgramFiles = 0x26;
 constexpr uint32_t kWinFalse = 0;
 constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kKeyRead = 0x20019;
