@@ -4,6 +4,7 @@ sequence, the product's identity, per-machine installation and the product folde
 import os
 import subprocess
 import sys
+import tempfile
 
 SOURCE_DIR = os.environ.get("NUV_SOURCE_DIR", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 
@@ -19,8 +20,10 @@ COMMIT_DLL_ACTION = 3585
 
 def export(package, table):
     """The table's rows as dicts by column name (msiinfo export: names, types, keys, then rows)."""
-    text = subprocess.run(["msiinfo", "export", package, table], capture_output=True, check=True,
-                          text=True).stdout
+    # A table with streams (Binary) is exported with its streams as files in the working folder.
+    with tempfile.TemporaryDirectory() as folder:
+        text = subprocess.run(["msiinfo", "export", package, table], capture_output=True, check=True,
+                              text=True, cwd=folder).stdout
     lines = text.split("\r\n") if "\r\n" in text else text.split("\n")
     columns = lines[0].split("\t")
     return [dict(zip(columns, line.split("\t"))) for line in lines[3:] if line]
