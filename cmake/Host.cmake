@@ -28,7 +28,7 @@ target_link_libraries(NuvraDefSet PRIVATE nuvsim)
 target_link_options(NuvraDefSet PRIVATE -Wl,-z,defs)
 
 enable_testing()
-foreach(part IN ITEMS tools/powercfg tools/nuvdefset-sim tests/unit tests/e2e tests/fuzz bench)
+foreach(part IN ITEMS tools/powercfg tools/nuvdefset-sim tests/unit tests/e2e tests/pe tests/fuzz bench)
     if(EXISTS ${CMAKE_SOURCE_DIR}/${part}/CMakeLists.txt)
         add_subdirectory(${part})
     endif()

@@ -40,3 +40,19 @@ struct CFreeLocal {
 using CRegKeyHandle = CUniqueHandle<HKEY, CCloseRegKey, nullptr>;
 using CKernelHandle = CUniqueHandle<HANDLE, CCloseKernelHandle, nullptr>;
 using CLocalBuffer = CUniqueHandle<HLOCAL, CFreeLocal, nullptr>;
+
+// The process and thread handles that a successful CreateProcessW gives: the process handle is
+// closed first, then the thread handle. The process itself goes on running.
+class CProcessHandles {
+public:
+    explicit CProcessHandles(const PROCESS_INFORMATION& info) : m_process(info.hProcess), m_thread(info.hThread) {}
+    ~CProcessHandles() {
+        m_process.Reset();
+        m_thread.Reset();
+    }
+    HANDLE Process() const { return m_process.Get(); }
+
+private:
+    CKernelHandle m_process;
+    CKernelHandle m_thread;
+};

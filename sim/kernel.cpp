@@ -19,7 +19,10 @@ BOOL CloseHandle(HANDLE hObject) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    machine().calls.Add("CloseHandle", u"");
+    const char16_t* what = *kind == sim::HandleKind::Process  ? u"process"
+                           : *kind == sim::HandleKind::Thread ? u"thread"
+                                                              : u"";
+    machine().calls.Add("CloseHandle", what);
     machine().handles.Close(hObject);
     return TRUE;
 }

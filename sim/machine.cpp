@@ -13,16 +13,15 @@ std::unique_ptr<Machine>& Current() {
     return current;
 }
 
-std::string& OwnedFolder() {
-    static std::string folder;
-    return folder;
-}
+// The drive folder that Reset made itself, removed at the next reset and at exit. Defined before
+// the cleanup object, so it is destroyed after it.
+std::string g_ownedFolder;
 
 void RemoveOwnedFolder() {
-    if (!OwnedFolder().empty()) {
+    if (!g_ownedFolder.empty()) {
         std::error_code ignored;
-        std::filesystem::remove_all(OwnedFolder(), ignored);
-        OwnedFolder().clear();
+        std::filesystem::remove_all(g_ownedFolder, ignored);
+        g_ownedFolder.clear();
     }
 }
 
@@ -46,7 +45,7 @@ void Reset(const std::string& hostFolder) {
         std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/nuvsim-XXXXXX";
         if (!mkdtemp(pattern.data())) std::abort();
         folder = pattern;
-        OwnedFolder() = folder;
+        g_ownedFolder = folder;
     }
     m->drive.MapOnto(folder);
     m->shellFolders = {

@@ -11,6 +11,7 @@
 #include "faults.h"
 #include "handles.h"
 #include "oleaut.h"
+#include "processes.h"
 #include "registry.h"
 #include "windows.h"
 
@@ -34,6 +35,7 @@ struct Machine {
     CallRecord calls;
     long localAllocations = 0;  // LocalAlloc blocks not yet freed
     Automation automation;
+    Processes processes;
 };
 
 Machine& machine();

@@ -10,3 +10,4 @@
 #include "user.h"
 #include "ole.h"
 #include "oleaut.h"
+#include "process.h"

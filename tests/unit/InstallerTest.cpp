@@ -107,7 +107,7 @@ TEST(Installer, BannerWithAndWithoutProductKey) {
     }
     EXPECT_EQ((std::vector<std::string>{"***** Nuvra System Default Settings 2.0.1 *****", "Machine ID = NB-4711",
                                         "***** Nuvra System Default Settings  *****", "Machine ID = "}),
-              LogMessages());
+              BannerMessages());
 }
 
 TEST(Installer, DialogSearch) {
@@ -171,7 +171,7 @@ TEST(Module, OleInitialisedOnceAndUndoneAtUnloadOnlyAfterSOk) {
         EXPECT_EQ(0u, module.Commit());
         EXPECT_EQ(1, sim::machine().apartments.OleInitializeCalls);
         EXPECT_EQ(0, sim::machine().apartments.OleUninitializeCalls);
-        EXPECT_EQ(4u, LogMessages().size());  // two banners
+        EXPECT_EQ(4u, BannerMessages().size());  // two banners
         module.Unload();
         EXPECT_EQ(c.uninitialisations, sim::machine().apartments.OleUninitializeCalls);
     }
@@ -184,7 +184,7 @@ TEST(Module, SecondCallRereadsTheProductKey) {
     sim::machine().registry.SetString(kProductKey, u"Version", u"3.0");
     sim::machine().registry.SetString(kProductKey, u"MachineID", u"NB-9");
     module.Commit();
-    std::vector<std::string> log = LogMessages();
+    std::vector<std::string> log = BannerMessages();
     ASSERT_EQ(4u, log.size());
     EXPECT_EQ("***** Nuvra System Default Settings 3.0 *****", log[2]);
     EXPECT_EQ("Machine ID = NB-9", log[3]);

@@ -39,7 +39,7 @@ TEST(LogFile, PlacementFollowsSystemSav) {
         EXPECT_EQ(c.expected == kProductLog, m.drive.Exists(kProductLog));
         if (!c.expected.empty()) {
             EXPECT_EQ((std::vector<std::string>{"***** Nuvra System Default Settings 2.0.1 *****", "Machine ID = NB-4711"}),
-                      LogMessages(c.expected));
+                      BannerMessages(c.expected));
         }
     }
 }
@@ -88,7 +88,7 @@ TEST(LogFile, SecondRunAppendsWithoutSecondMark) {
     std::string bytes = LogBytes();
     EXPECT_EQ(0u, bytes.find("\xFF\xFE"));
     EXPECT_EQ(std::string::npos, bytes.find("\xFF\xFE", 2));
-    EXPECT_EQ(4u, LogMessages().size());
+    EXPECT_EQ(4u, BannerMessages().size());
 }
 
 TEST(LogFile, FileHeldByAnotherProgramLosesLinesUntilReleased) {

@@ -58,6 +58,13 @@ std::vector<std::string> LogMessages(const std::u16string& path) {
     return messages;
 }
 
+std::vector<std::string> BannerMessages(const std::u16string& path) {
+    std::vector<std::string> banner;
+    for (const std::string& message : LogMessages(path))
+        if (message.rfind("***** ", 0) == 0 || message.rfind("Machine ID = ", 0) == 0) banner.push_back(message);
+    return banner;
+}
+
 std::string Utf8(const std::u16string& text) { return sim::ToUtf8(text); }
 
 namespace {

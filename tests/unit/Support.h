@@ -30,6 +30,8 @@ std::string LogBytes(const std::u16string& path = u"C:\\System.sav\\defSet.log")
 std::vector<std::string> LogLines(const std::u16string& path = u"C:\\System.sav\\defSet.log");
 // The messages of the log lines, time stamps and TAB removed.
 std::vector<std::string> LogMessages(const std::u16string& path = u"C:\\System.sav\\defSet.log");
+// The messages of the runs' two-line banners alone, in order.
+std::vector<std::string> BannerMessages(const std::u16string& path = u"C:\\System.sav\\defSet.log");
 
 std::string Utf8(const std::u16string& text);
 

@@ -1,0 +1,5 @@
+#include "CArchiveException.h"
+
+IMPLEMENT_DYNAMIC(CArchiveException, CObject)
+
+void AfxThrowArchiveException(int cause) { throw CArchiveException(cause); }
