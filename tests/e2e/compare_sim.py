@@ -15,7 +15,8 @@ Where Wine differs from Windows, the simulated machine stays with Windows and th
 listed in WINE_DIFFERENCES: it is applied to what the simulated machine shows, with its reason
 printed, and anything beyond it still fails.
 
-    compare_sim.py NAME
+    compare_sim.py NAME              a scenario of notebooks.py, from its kept Wine run
+    compare_sim.py --profile FILE    any profile, run under Wine here (skipped when Wine cannot stage it)
 """
 import json
 import os
@@ -120,10 +121,13 @@ def messages(log):
     return [m for _, _, m in winelab.log_lines(log)] if log else []
 
 
-def compare(name):
-    wine = read_wine_run(name)
+def wine_side(run):
+    return Side(run.log_place, run.log, run.commands, regfile.parse(run.registry, "the Wine run's registry"))
+
+
+def compare(profile_path, wine):
     with tempfile.TemporaryDirectory(prefix="nuvsim-") as out:
-        sim = run_sim(notebooks.scenario_files(name)[0], out)
+        sim = run_sim(profile_path, out)
     for what, apply in WINE_DIFFERENCES:
         if apply(sim, wine):
             print(f"Wine differs from Windows here: {what}")
@@ -133,7 +137,7 @@ def compare(name):
         failures.append(f"the log is at {sim.place} on the simulated machine, at {wine.place} under Wine")
     for what, left, right in [("log messages", messages(sim.log), messages(wine.log)),
                               ("command lines started", sim.commands, wine.commands)]:
-        difference = notebooks.first_difference(left, right, f"{what} (simulated machine, Wine)")
+        difference = notebooks.first_difference(left, right, what, ("simulated machine", "Wine"))
         if difference:
             failures.append(difference)
     difference = regfile.first_difference(sim.registry.below(notebook.WRITTEN_KEYS),
@@ -143,17 +147,42 @@ def compare(name):
     return failures
 
 
-def main(name):
+def main(args):
+    if len(args) == 1 and args[0] in notebooks.SCENARIOS:
+        # A scenario whose Wine run wine.notebook.NAME has kept.
+        name, profile_path = args[0], notebooks.scenario_files(args[0])[0]
+        wine = lambda: read_wine_run(name)
+    elif len(args) == 2 and args[0] == "--profile":
+        # Any profile, such as those shipped in profiles/: run under Wine here, when it can be staged.
+        name, profile_path = os.path.basename(args[1]), args[1]
+        try:
+            profile = notebook.Profile(profile_path)
+        except notebook.ProfileError as e:
+            print(f"skipped: {e}")
+            return SKIPPED
+        wine = lambda: wine_side(run_wine(profile))
+    else:
+        raise SystemExit(f"usage: compare_sim.py {'|'.join(notebooks.SCENARIOS)} | --profile FILE")
     try:
-        failures = compare(name)
+        failures = compare(profile_path, wine())
     except Failure as e:
         raise SystemExit(f"{name}: {e}")
     if failures:
         raise SystemExit(f"{name}: the simulated machine and Wine differ:\n" + "\n".join(failures))
     print("ok: the simulated machine and Wine agree")
+    return 0
 
+
+def run_wine(profile):
+    build = winelab.Build()
+    print(f"{profile.path}: {profile.description}")
+    print(f"running the {build.name} build under Wine ({build.arch} prefix, LANG={profile.language})")
+    with notebook.Notebook(build, profile) as machine:
+        return machine.install()
+
+
+# The exit code CTest reads as "skipped" (SKIP_RETURN_CODE): a profile that Wine cannot stage.
+SKIPPED = 77
 
 if __name__ == "__main__":
-    if len(sys.argv) != 2 or sys.argv[1] not in notebooks.SCENARIOS:
-        raise SystemExit(f"usage: compare_sim.py {'|'.join(notebooks.SCENARIOS)}")
-    main(sys.argv[1])
+    sys.exit(main(sys.argv[1:]))

@@ -119,7 +119,7 @@ class Profile:
             body = text.split("\n", 1)[1] if text.startswith("Windows Registry Editor Version 5.00") else None
             if body is None:
                 raise ProfileError(f"{path}: not a registry export (Windows Registry Editor Version 5.00)")
-            lines.append(body.replace("\r\n", "\n").strip("\n"))
+            lines += body.replace("\r\n", "\n").strip("\n").split("\n")
             lines.append("")
         return "\r\n".join(lines) + "\r\n"
 

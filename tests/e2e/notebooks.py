@@ -42,17 +42,18 @@ def expected_messages(name):
         return f.read().split("\n")[:-1]
 
 
-def first_difference(expected, actual, what):
+def first_difference(expected, actual, what, names=("expected", "actual")):
     """None when the lists are equal; else the first differing line, numbered from 1."""
+    width = max(len(n) for n in names)
     for i, (e, a) in enumerate(zip(expected, actual)):
         if e != a:
-            return f"{what} differ at line {i + 1}:\n  expected {e!r}\n  actual   {a!r}"
+            return (f"{what} differ at line {i + 1}:\n  {names[0]:<{width}} {e!r}\n"
+                    f"  {names[1]:<{width}} {a!r}")
     if len(expected) != len(actual):
         i = min(len(expected), len(actual))
-        more = expected[i] if len(expected) > i else actual[i]
-        side = "expected" if len(expected) > i else "actual"
-        return (f"{what}: {len(actual)} lines, expected {len(expected)}; first line only in {side} "
-                f"(line {i + 1}): {more!r}")
+        side, more = (names[0], expected[i]) if len(expected) > i else (names[1], actual[i])
+        return (f"{what}: {len(expected)} lines ({names[0]}), {len(actual)} ({names[1]}); "
+                f"first line only in {side} (line {i + 1}): {more!r}")
     return None
 
 
