@@ -66,8 +66,8 @@ class Profile:
         self.power_schemes = dict(data.get("powerSchemes", {}))
         self.language = self._language(data.get("locale"))
         self.hangs = self._hangs(data.get("faults", []))
-        # The time of day only shifts the log's stamps, which are compared apart from the messages.
-        self.clock = data.get("clock")
+        # "clock" is not staged: the time of day only shifts the log's stamps, which are compared
+        # apart from the messages.
         if data.get("adapters"):
             self._refuse("adapters: Wine's SetupAPI reports no enumerator name, so every adapter is skipped")
         # The prefix is what it is. Its Windows version is not staged. A 32-bit Windows, where the
