@@ -2,7 +2,8 @@
 (scenarios/NAME.json), then `wine msiexec /i NuvraDefSet.msi /qn`. Checked: msiexec's exit code,
 where the log is, its FF FE, time stamps and every message (scenarios/NAME.messages, one message a
 line), the command lines the stand-in power tool received, the power-scheme store afterwards, and
-PreferredPlan's type, size and value. The run is kept for the comparison with the simulated machine
+PreferredPlan's type, size and value; in one scenario, that installing the installed product again
+does not run the commit action again. The run is kept for the comparison with the simulated machine
 (compare_sim.py).
 
     notebooks.py NAME
@@ -24,12 +25,13 @@ PLAN = "8759706d-706b-4c22-b2ec-f91e1ef6ed38"
 POWERCFG = "C:\\windows\\system32\\powercfg.exe"
 TIME_LIMIT = 60.0
 
-# scenario: where its log must be
+# scenario: where its log must be, and whether the installed product is installed a second time,
+# which must not run the commit action again (its condition is NOT Installed)
 SCENARIOS = {
-    "english": "C:\\System.sav\\defSet.log",
-    "german": notebook.PRODUCT_FOLDER + "\\defSet.log",
-    "plan-absent": "C:\\System.sav\\defSet.log",
-    "hang": "C:\\System.sav\\defSet.log",
+    "english": ("C:\\System.sav\\defSet.log", True),
+    "german": (notebook.PRODUCT_FOLDER + "\\defSet.log", False),
+    "plan-absent": ("C:\\System.sav\\defSet.log", False),
+    "hang": ("C:\\System.sav\\defSet.log", False),
 }
 
 
@@ -70,8 +72,9 @@ def check(name, profile, run):
         fail(f"msiexec exited {run.exit_code}")
     if "NuvraDefSet.dll" not in run.installed:
         fail(f"the product folder holds {run.installed}, not NuvraDefSet.dll: the package did not install it")
-    if run.log_places != [SCENARIOS[name]]:
-        fail(f"log found at {run.log_places}, expected at {SCENARIOS[name]} only")
+    place = SCENARIOS[name][0]
+    if run.log_places != [place]:
+        fail(f"log found at {run.log_places}, expected at {place} only")
         return failures
 
     lines = winelab.log_lines(run.log)  # FF FE, CR LF
@@ -130,9 +133,16 @@ def main(name):
     print(f"running the {build.name} build under Wine ({build.arch} prefix, LANG={profile.language})")
     with notebook.Notebook(build, profile) as machine:
         run = machine.install()
+        again = machine.install() if SCENARIOS[name][1] else None
     run.save(os.path.join(RESULTS_DIR, name))
     print(f"msiexec ended after {run.seconds:.1f} s with {run.exit_code}; {len(run.commands)} command lines started")
     failures = check(name, profile, run)
+    if again is not None:
+        print(f"installed again: msiexec ended after {again.seconds:.1f} s with {again.exit_code}")
+        if again.exit_code != 0 or again.commands != run.commands or again.log != run.log:
+            failures.append(f"the second installation exited {again.exit_code}, started "
+                            f"{len(again.commands) - len(run.commands)} more command lines and changed the log "
+                            f"by {len(again.log) - len(run.log)} bytes: the commit action must run on the first only")
     if failures:
         raise SystemExit(f"{name}: " + "\n".join(failures))
     print("ok")
