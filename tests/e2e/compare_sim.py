@@ -52,9 +52,9 @@ def program_case(sim, wine):
 
 
 def preferred_plan_terminator(sim, wine):
-    """The DLL writes PreferredPlan's 36 characters without their terminator (72 bytes). Windows
-    stores the bytes given; Wine's RegSetValueExW counts the terminator in when a NUL follows the
-    data, and stores 74."""
+    """The DLL writes PreferredPlan's 36 characters without their terminator (72 bytes). The
+    registry of Windows records the byte count it is given, and so does the simulated machine;
+    Wine's RegSetValueExW counts the terminator in when a NUL follows the data, and stores 74."""
     value = sim.registry.get(notebook.PREFERRED_PLAN_KEY, "PreferredPlan")
     if value and value[0] == regfile.REG_SZ and not value[1].endswith(b"\0\0"):
         sim.registry.set(notebook.PREFERRED_PLAN_KEY, "PreferredPlan", (value[0], value[1] + b"\0\0"))

@@ -102,8 +102,8 @@ def check(name, profile, run):
         fail("power-scheme store after the run: " + difference)
 
     # The DLL writes the 36 characters without their terminator (72 bytes). Wine's RegSetValueExW
-    # counts the terminator in when a NUL follows the data given, so Wine stores 74 bytes; Windows
-    # stores the 72 bytes it was given.
+    # counts the terminator in when a NUL follows the data given, so Wine stores 74 bytes; the
+    # registry of Windows records the byte count it is given, and the simulated machine keeps 72.
     preferred = written.get(notebook.PREFERRED_PLAN_KEY, "PreferredPlan")
     if preferred != regfile.string_value(PLAN):
         fail(f"PreferredPlan is {regfile.describe(preferred) if preferred else 'missing'}, expected "
