@@ -2,8 +2,9 @@
 // NUV_POWERCFG_RECORD names a file, each command line received is appended to it in UTF-8, one
 // line each, before the command is carried out. When NUV_POWERCFG_HANG holds the command's
 // argument text (what follows the program and one blank; several texts one a line), the tool
-// hangs instead: it sleeps for ten minutes, past every time limit of the system, and then ends
-// without carrying the command out.
+// hangs after carrying the command out: it sleeps for ten minutes, past every time limit of the
+// system, before it ends. The simulated machine's staged hang does the same: the program's work is
+// done at its start, and the process runs on.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string>
@@ -59,12 +60,9 @@ bool Hangs(const std::wstring& argumentText) {
 int wmain() {
     const wchar_t* commandLine = GetCommandLineW();
     Record(commandLine);
-    if (Hangs(ArgumentText(commandLine))) {
-        Sleep(kHangMilliseconds);
-        return 1;
-    }
     powercfg::Text errors;
     int code = powercfg::Execute(commandLine, errors);
     if (!errors.empty()) fwprintf(stderr, L"%ls", errors.c_str());
+    if (Hangs(ArgumentText(commandLine))) Sleep(kHangMilliseconds);
     return code;
 }
