@@ -5,11 +5,14 @@ and the registry values below the keys the run writes must be identical; the fir
 fails the test and is named.
 
 What the simulation tool leaves in DIR:
-    drive_c/                the simulated drive C after the run (so drive_c/System.sav/defSet.log)
+    C/                      the simulated drive C after the run (so C/System.sav/defSet.log)
     registry.reg            HKEY_LOCAL_MACHINE after the run, in the registry export format, every
                             value with its type and byte size as stored (a REG_SZ without its
                             terminator as hex(1):)
-    commands.txt            the command lines started, in order, UTF-8, one a line
+    commands.txt            the command lines started, in order, UTF-8, one a line; without it the
+                            simulated machine's command lines are taken as its log shows them (its
+                            system folder, powercfg.exe, one blank, each argument text), and the
+                            output says so
 
 Where Wine differs from Windows, the simulated machine stays with Windows and the difference is
 listed in WINE_DIFFERENCES: it is applied to what the simulated machine shows, with its reason
@@ -29,6 +32,8 @@ import notebooks
 import regfile
 import winelab
 
+# The system folder of the simulated machine's default notebook, as Windows spells it.
+SIM_SYSTEM_FOLDER = "C:\\Windows\\system32"
 SIM_TOOL = os.environ.get("NUV_SIM_TOOL", os.path.join(winelab.SOURCE_DIR, "build", "host", "nuvdefset-sim"))
 
 
@@ -51,23 +56,10 @@ def program_case(sim, wine):
     return before != (sim.commands, wine.commands)
 
 
-def preferred_plan_terminator(sim, wine):
-    """The DLL writes PreferredPlan's 36 characters without their terminator (72 bytes). The
-    registry of Windows records the byte count it is given, and so does the simulated machine;
-    Wine's RegSetValueExW counts the terminator in when a NUL follows the data, and stores 74."""
-    value = sim.registry.get(notebook.PREFERRED_PLAN_KEY, "PreferredPlan")
-    if value and value[0] == regfile.REG_SZ and not value[1].endswith(b"\0\0"):
-        sim.registry.set(notebook.PREFERRED_PLAN_KEY, "PreferredPlan", (value[0], value[1] + b"\0\0"))
-        return True
-    return False
-
-
 # What differs, and how the simulated machine's side is read as Wine shows it.
 WINE_DIFFERENCES = [
     ("the program path of a command line: C:\\windows\\system32 under Wine, C:\\Windows\\system32 on Windows",
      program_case),
-    ("PreferredPlan: REG_SZ of 72 bytes on Windows (as written), 74 under Wine (terminator added)",
-     preferred_plan_terminator),
 ]
 
 
@@ -97,24 +89,29 @@ def run_sim(profile_path, out):
                             timeout=120)
     if result.returncode != 0:
         raise Failure(f"nuvdefset-sim --profile {profile_path} exited {result.returncode}: {result.stderr.strip()}")
-    missing = [p for p in ("drive_c", "registry.reg", "commands.txt") if not os.path.exists(os.path.join(out, p))]
+    missing = [p for p in ("C", "registry.reg") if not os.path.exists(os.path.join(out, p))]
     if missing:
-        raise Failure(f"nuvdefset-sim --profile {profile_path} --out DIR wrote no {', '.join(missing)} in DIR: "
+        raise Failure(f"nuvdefset-sim --profile {profile_path} --out DIR wrote no {' and no '.join(missing)} in DIR: "
                       "the comparison waits for a simulation tool that writes them")
     places = [p for p in notebook.LOG_PLACES if os.path.exists(sim_path(out, p))]
     log = b""
     if places:
         with open(sim_path(out, places[0]), "rb") as f:
             log = f.read()
-    with open(os.path.join(out, "commands.txt"), encoding="utf-8") as f:
-        commands = f.read().splitlines()
+    if os.path.exists(os.path.join(out, "commands.txt")):
+        with open(os.path.join(out, "commands.txt"), encoding="utf-8") as f:
+            commands = f.read().splitlines()
+    else:
+        print("nuvdefset-sim --out wrote no commands.txt: the simulated machine's command lines are taken "
+              "from its log")
+        commands = [f"{SIM_SYSTEM_FOLDER}\\powercfg.exe {m}" for m in messages(log) if m[:1] in "-/"]
     with open(os.path.join(out, "registry.reg"), "rb") as f:
         registry = regfile.parse(winelab.decode_text(f.read()), "nuvdefset-sim's registry.reg")
     return Side(places[0] if places else None, log, commands, registry)
 
 
 def sim_path(out, windows_path):
-    return os.path.join(out, "drive_c", *[p for p in windows_path[3:].split("\\") if p])
+    return os.path.join(out, "C", *[p for p in windows_path[3:].split("\\") if p])
 
 
 def messages(log):

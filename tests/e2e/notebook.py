@@ -97,10 +97,13 @@ class Profile:
     def _hangs(self, faults):
         hangs = []
         for fault in faults:
-            if set(fault) == {"command", "hang"} and fault["hang"] is True:
+            # The stand-in hangs on every start of the command (nth 0 or absent); it keeps no count
+            # of starts across its processes.
+            if set(fault) - {"nth"} == {"command", "hang"} and fault["hang"] is True and not fault.get("nth"):
                 hangs.append(fault["command"])
             else:
-                self._refuse(f"faults: {json.dumps(fault)} (only a hanging power-tool command is staged)")
+                self._refuse(f"faults: {json.dumps(fault)} (only a power-tool command that hangs on "
+                             "every start is staged)")
         return hangs
 
     def registry_text(self):

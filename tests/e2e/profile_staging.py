@@ -9,6 +9,7 @@ REFUSED = [
     ({"adapters": [{"description": "Gigabit Network Connection"}]}, "adapters: Wine's SetupAPI"),
     ({"faults": [{"wmiClass": "MSPower_DeviceWakeEnable", "putInstance": "0x80041001"}]}, "faults:"),
     ({"faults": [{"command": "-ReplaceDefaultSchemes", "startFails": True}]}, "faults:"),
+    ({"faults": [{"command": "-ReplaceDefaultSchemes", "hang": True, "nth": 2}]}, "faults:"),
     ({"faults": [{"api": "RegOpenKeyExW", "subject": "ControlSet001", "nth": 0, "result": 5}]}, "faults:"),
     ({"faults": [{"holdFile": "C:\\System.sav\\defSet.log"}]}, "faults:"),
     ({"windows": {"version": "6.1"}}, "windows.version"),
@@ -27,7 +28,7 @@ ACCEPTED = {
     "registry": ["extra.reg"],
     "powerSchemes": {"381b4222-f694-41f0-9685-ff5bb260df2e": "Balanced"},
     "adapters": [],
-    "faults": [{"command": "-setactive 8759706d-706b-4c22-b2ec-f91e1ef6ed38", "hang": True}],
+    "faults": [{"command": "-setactive 8759706d-706b-4c22-b2ec-f91e1ef6ed38", "hang": True, "nth": 0}],
 }
 
 EXPECTED_REGISTRY = "\r\n".join([
