@@ -3,6 +3,7 @@
 // profiles and command lines that do not fit. Set NUV_UPDATE_EXPECTED=1 to rewrite the expected
 // files from the tool's present output (then review the diff).
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <cstdio>
@@ -214,6 +215,12 @@ TEST(SimTool, OutWritesTheDriveAndTheRegistryInExportForm) {
     EXPECT_EQ("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE]\r\n\r\n", text.substr(0, 64));
     EXPECT_EQ(block, KeyBlock(text, key));
     EXPECT_EQ("", KeyBlock(text, key + "\\Gone"));
+
+    // The plan's 64 commands and the Balanced plan's 3, each the tool's path, one blank, its text.
+    std::string commands = ReadAll(t.path / "one" / "commands.txt");
+    EXPECT_EQ(67, std::count(commands.begin(), commands.end(), '\n'));
+    EXPECT_EQ(0u, commands.find("C:\\Windows\\system32\\powercfg.exe -changename 8759706d-"));
+    EXPECT_NE(std::string::npos, commands.find("\nC:\\Windows\\system32\\powercfg.exe -ReplaceDefaultSchemes\n"));
 
     std::string log = ReadAll(t.path / "one" / "C" / "System.sav" / "defSet.log");
     EXPECT_EQ("\xFF\xFE", log.substr(0, 2));

@@ -13,8 +13,9 @@ const char kUsage[] =
     "  --profile FILE  the notebook (profiles/FORMAT.md); without it, the built-in default\n"
     "  --runs N        N commits of the loaded module, one after another (1 to 1000; default 1)\n"
     "  --json          print the log lines and the report as one JSON document instead\n"
-    "  --out DIR       write drive C to DIR/C and the registry to DIR/registry.reg after the run;\n"
-    "                  DIR is new, empty, or holds an earlier output, which is replaced\n"
+    "  --out DIR       after the run, write drive C to DIR/C, the registry to DIR/registry.reg\n"
+    "                  and the command lines started to DIR/commands.txt; DIR is new, empty,\n"
+    "                  or holds an earlier output, which is replaced\n"
     "\n"
     "Exit status: 0 when the run completed, 1 when it could not run or its output could not be\n"
     "written, 2 for a bad command line or profile (nothing is run then).\n";

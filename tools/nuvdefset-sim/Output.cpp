@@ -13,6 +13,14 @@ namespace {
 
 const char kDriveFolder[] = "C";
 const char kRegistryFile[] = "registry.reg";
+const char kCommandsFile[] = "commands.txt";
+
+void WriteFile(const fs::path& file, const std::string& bytes) {
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    stream.close();
+    if (!stream) throw std::runtime_error("cannot write " + file.string());
+}
 
 void Check(const std::error_code& error, const std::string& what) {
     if (error) throw std::runtime_error(what + ": " + error.message());
@@ -27,7 +35,7 @@ void CheckOutput(const std::string& dir) {
     if (!fs::is_directory(out, error)) throw std::runtime_error("--out " + dir + " is not a folder");
     for (const fs::directory_entry& entry : fs::directory_iterator(out, error)) {
         std::string name = entry.path().filename().string();
-        if (name != kDriveFolder && name != kRegistryFile)
+        if (name != kDriveFolder && name != kRegistryFile && name != kCommandsFile)
             throw std::runtime_error("--out " + dir + " holds " + name +
                                      ", which is not an earlier output: give a new or empty folder");
     }
@@ -50,12 +58,11 @@ void WriteOutput(const std::string& dir) {
              fs::copy_options::recursive | fs::copy_options::copy_symlinks, error);
     Check(error, "cannot copy drive C to " + (out / kDriveFolder).string());
 
-    std::string registry = ExportRegistry(sim::machine().registry);
-    fs::path file = out / kRegistryFile;
-    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    stream.write(registry.data(), static_cast<std::streamsize>(registry.size()));
-    stream.close();
-    if (!stream) throw std::runtime_error("cannot write " + file.string());
+    WriteFile(out / kRegistryFile, ExportRegistry(sim::machine().registry));
+    std::string commands;
+    for (const sim::ProcessStart& start : sim::machine().processes.Starts())
+        if (start.process) commands += sim::ToUtf8(start.commandLine) + "\n";
+    WriteFile(out / kCommandsFile, commands);
 }
 
 }  // namespace simtool
