@@ -21,13 +21,13 @@ configure_file(res/NuvraDefSet.def.in ${CMAKE_BINARY_DIR}/NuvraDefSet.def @ONLY)
 file(GLOB NUV_RESOURCE_SOURCES CONFIGURE_DEPENDS res/*.rc)
 add_library(NuvraDefSet SHARED ${NUV_SYSTEM_SOURCES} ${NUV_RESOURCE_SOURCES} ${CMAKE_BINARY_DIR}/NuvraDefSet.def)
 set_target_properties(NuvraDefSet PROPERTIES PREFIX "" OUTPUT_NAME NuvraDefSet)
-target_link_libraries(NuvraDefSet PRIVATE shlwapi shell32 ole32 oleaut32 setupapi advapi32 user32 uuid)
+target_link_libraries(NuvraDefSet PRIVATE shlwapi shell32 ole32 oleaut32 setupapi advapi32 user32 uuid wbemuuid)
 
 # A loader that calls the export as Windows Installer does, for runs under Wine.
 add_executable(nuvloader tools/loader/Loader.cpp)
 target_link_options(nuvloader PRIVATE -municode)
 
-foreach(part IN ITEMS tools/powercfg packaging bench)
+foreach(part IN ITEMS tools/powercfg tools/regexport packaging bench)
     if(EXISTS ${CMAKE_SOURCE_DIR}/${part}/CMakeLists.txt)
         add_subdirectory(${part})
     endif()

@@ -56,3 +56,20 @@ private:
     CKernelHandle m_process;
     CKernelHandle m_thread;
 };
+
+// A SetupAPI device information set, destroyed with its list; INVALID_HANDLE_VALUE when none was made.
+class CDeviceInfoList {
+public:
+    explicit CDeviceInfoList(HDEVINFO set) : m_set(set) {}
+    CDeviceInfoList(const CDeviceInfoList&) = delete;
+    CDeviceInfoList& operator=(const CDeviceInfoList&) = delete;
+    ~CDeviceInfoList() {
+        if (IsValid()) SetupDiDestroyDeviceInfoList(m_set);
+    }
+
+    HDEVINFO Get() const { return m_set; }
+    bool IsValid() const { return m_set != INVALID_HANDLE_VALUE; }
+
+private:
+    HDEVINFO m_set;
+};

@@ -9,6 +9,8 @@
 #include <ole2.h>
 #include <oleauto.h>
 #include <setupapi.h>
+#include <devguid.h>
+#include <wbemidl.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 #include <stdio.h>

@@ -13,5 +13,6 @@ cmake --preset host >/dev/null && cmake --build --preset host -j"$jobs"
 cmake --preset host-sanitize >/dev/null && cmake --build --preset host-sanitize -j"$jobs"
 
 ctest --preset host -j"$jobs"
-# The sanitized build runs the host tests again; the Wine runs and the fuzzer are not repeated.
-ctest --preset host-sanitize -j"$jobs" -LE 'wine|fuzz'
+# The sanitized build runs the host tests again; the Wine runs, the package check and the fuzzer
+# are not repeated.
+ctest --preset host-sanitize -j"$jobs" -LE 'wine|fuzz|package'

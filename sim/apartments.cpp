@@ -60,5 +60,6 @@ HRESULT CoInitializeEx(LPVOID, DWORD dwCoInit) {
 void CoUninitialize(void) {
     ++machine().apartments.CoUninitializeCalls;
     machine().calls.Add("CoUninitialize", u"");
+    machine().com.liveObjectsAtCoUninitialize.push_back(machine().com.liveObjects);
     Leave();
 }

@@ -6,7 +6,9 @@ std::optional<Fault> Faults::Hit(const char* api, wstring_view subject) {
     std::optional<Fault> fired;
     for (Fault& fault : m_faults) {
         if (fault.api != api) continue;
-        if (!fault.subject.empty() && !ContainsNoCase(subject, fault.subject)) continue;
+        if (fault.whole ? !EqualsNoCase(subject, fault.subject)
+                        : !fault.subject.empty() && !ContainsNoCase(subject, fault.subject))
+            continue;
         ++fault.seen;
         if (!fired && (fault.nth == 0 || fault.nth == fault.seen)) fired = fault;
     }

@@ -1,7 +1,8 @@
 // Staged faults and the record of calls. A fault names an API function, optionally a text that the
 // call's subject must contain (a key path, a file name, a command line; case ignored), and which
 // matching call fails: the nth (1-based) or every one (0). The API function then returns `result`
-// and sets `lastError` where the function reports through GetLastError.
+// and sets `lastError` where the function reports through GetLastError. A fault marked `whole`
+// matches only a call whose subject is its subject entire (case ignored), not one that contains it.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -18,6 +19,7 @@ struct Fault {
     int64_t result = 0;   // the function's result (a status, HRESULT, or FALSE)
     uint32_t lastError = 0;
     int seen = 0;         // matching calls so far
+    bool whole = false;   // the subject must be the call's whole subject
 };
 
 class Faults {

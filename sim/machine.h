@@ -7,13 +7,17 @@
 #include <string>
 #include "apartments.h"
 #include "clock.h"
+#include "com.h"
+#include "devices.h"
 #include "drive.h"
 #include "faults.h"
 #include "handles.h"
 #include "oleaut.h"
 #include "processes.h"
 #include "registry.h"
+#include "version.h"
 #include "windows.h"
+#include "wmi.h"
 
 namespace sim {
 
@@ -36,6 +40,10 @@ struct Machine {
     long localAllocations = 0;  // LocalAlloc blocks not yet freed
     Automation automation;
     Processes processes;
+    Com com;
+    Wmi wmi;
+    Devices devices;
+    WindowsVersion version;
 };
 
 Machine& machine();

@@ -41,14 +41,16 @@ const Program* Processes::Find(wstring_view path) const {
     return nullptr;
 }
 
-void Processes::StageDuration(wstring subject, int nth, uint64_t durationMs) {
-    m_staged.push_back(Staged{std::move(subject), nth, durationMs});
+void Processes::StageDuration(wstring subject, int nth, uint64_t durationMs, bool whole) {
+    m_staged.push_back(Staged{std::move(subject), nth, durationMs, whole});
 }
 
 uint64_t Processes::DurationOf(const Program& program, wstring_view commandLine) {
     std::optional<uint64_t> staged;
     for (Staged& s : m_staged) {
-        if (!s.subject.empty() && !ContainsNoCase(commandLine, s.subject)) continue;
+        if (s.whole ? !EqualsNoCase(commandLine, s.subject)
+                    : !s.subject.empty() && !ContainsNoCase(commandLine, s.subject))
+            continue;
         ++s.seen;
         if (!staged && (s.nth == 0 || s.nth == s.seen)) staged = s.durationMs;
     }

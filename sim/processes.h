@@ -59,7 +59,8 @@ public:
 
     // A start whose command line contains `subject` (case ignored; empty: any start) runs for
     // `durationMs` instead of its program's run time: the nth such start (1-based), or every one (0).
-    void StageDuration(wstring subject, int nth, uint64_t durationMs);
+    // With `whole`, only a command line that is `subject` entire (case ignored) counts.
+    void StageDuration(wstring subject, int nth, uint64_t durationMs, bool whole = false);
 
     // The folder against which a relative program path is resolved and that is searched first.
     wstring currentDirectory = u"C:\\Windows\\system32";
@@ -88,6 +89,7 @@ private:
         wstring subject;
         int nth;
         uint64_t durationMs;
+        bool whole;
         int seen = 0;
     };
     std::optional<wstring> ResolveName(wstring name, wstring_view systemFolder, wstring_view windowsFolder) const;

@@ -11,3 +11,7 @@
 #include "ole.h"
 #include "oleaut.h"
 #include "process.h"
+#include "com.h"
+#include "wbem.h"
+#include "setupapi.h"
+#include "version.h"

@@ -28,6 +28,8 @@ Started Start(const std::u16string& commandLine, DWORD flags = 0) {
     return s;
 }
 
+std::string Utf8Of(const std::u16string& text) { return sim::ToUtf8(text); }
+
 void Close(const Started& s) {
     CloseHandle(s.info.hProcess);
     CloseHandle(s.info.hThread);
@@ -196,6 +198,37 @@ TEST(Processes, StagedFailuresAndDurations) {
     EXPECT_EQ((std::vector<std::u16string>{u"C:\\job.exe second", u"C:\\job.exe broken"}), running);
     EXPECT_EQ(WAIT_FAILED, WaitForSingleObject(first.info.hProcess, 0));  // closed
     EXPECT_EQ(0u, m.handles.Open());
+}
+
+// A fault or a duration staged for a whole command line leaves a longer one that begins with it.
+TEST(Processes, StagedForWholeCommandLine) {
+    sim::Reset();
+    auto& m = sim::machine();
+    m.processes.Register(u"C:\\job.exe", nullptr, 10);
+    m.processes.StageDuration(u"C:\\JOB.EXE run 1", 0, sim::kForever, true);
+    sim::Fault refuse{"CreateProcessW", u"c:\\job.exe stop", 0, FALSE, 5};
+    refuse.whole = true;
+    m.faults.Add(refuse);
+
+    struct Case {
+        const char16_t* commandLine;
+        bool starts;
+        DWORD wait;
+    };
+    const Case cases[] = {
+        {u"C:\\job.exe run 1", true, static_cast<DWORD>(WAIT_TIMEOUT)},
+        {u"C:\\job.exe run 10", true, WAIT_OBJECT_0},
+        {u"C:\\job.exe stop", false, 0},
+        {u"C:\\job.exe stop now", true, WAIT_OBJECT_0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Utf8Of(c.commandLine));
+        Started s = Start(c.commandLine);
+        ASSERT_EQ(c.starts, s.ok != FALSE);
+        if (!s.ok) continue;
+        EXPECT_EQ(c.wait, WaitForSingleObject(s.info.hProcess, 60000));
+        Close(s);
+    }
 }
 
 }  // namespace

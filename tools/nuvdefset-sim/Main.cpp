@@ -1,60 +1,75 @@
-// nuvdefset-sim: loads NuvraDefSet.so beside this program, as Windows Installer loads the DLL, runs
-// one commit on the built-in default notebook of the simulated machine and prints the log.
-#include <dlfcn.h>
-#include <unistd.h>
-#include <climits>
+// nuvdefset-sim: the library's commit on a simulated notebook. Reads the profile (or takes the
+// built-in default), builds the machine, loads NuvraDefSet.so from beside this program as Windows
+// Installer loads the DLL, commits once or --runs times, prints each commit's log lines as it
+// returns, and then reports what the commits changed; --json prints it all as one document and
+// --out writes drive C and the registry afterwards.
 #include <cstdio>
+#include <exception>
 #include <string>
-#include "sim/machine.h"
+#include "InputError.h"
+#include "Notebook.h"
+#include "Options.h"
+#include "Output.h"
+#include "Profile.h"
+#include "Report.h"
+#include "Run.h"
 
 namespace {
 
-const char16_t kProductKey[] = u"Software\\Arvenco\\Nuvra System Default Settings";
+const char kTool[] = "nuvdefset-sim";
 
-void BuildDefaultNotebook() {
-    sim::Reset();
-    sim::Machine& m = sim::machine();
-    m.registry.SetString(kProductKey, u"MachineID", u"NB-4711");
-    m.registry.SetString(kProductKey, u"Version", u"2.1.2.1");
-    m.registry.SetString(kProductKey, u"Accelerometer", u"1");
-    m.drive.CreateFolder(u"C:\\System.sav");
-    m.drive.CreateFolder(u"C:\\Program Files\\Arvenco\\Nuvra System Default Settings");
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
 }
 
-std::string ModulePath() {
-    char self[PATH_MAX];
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    std::string path = n > 0 ? std::string(self, static_cast<size_t>(n)) : std::string("./nuvdefset-sim");
-    return path.substr(0, path.rfind('/') + 1) + "NuvraDefSet.so";
-}
+int Main(int argc, char** argv) {
+    simtool::Options options;
+    simtool::Profile profile;
+    try {
+        options = simtool::ParseOptions(argc, argv);
+        if (options.help) {
+            Print(simtool::kUsage);
+            return 0;
+        }
+        profile = options.profile.empty() ? simtool::DefaultProfile() : simtool::ReadProfileFile(options.profile);
+        if (!options.out.empty()) simtool::CheckOutput(options.out);
+    } catch (const simtool::InputError& e) {
+        std::fprintf(stderr, "%s: %s\n", kTool, e.Text().c_str());
+        if (e.file.empty()) std::fprintf(stderr, "%s", simtool::kUsage);
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", kTool, e.what());
+        return 2;
+    }
 
-void PrintLog() {
-    std::string bytes = sim::machine().drive.ReadFile(u"C:\\System.sav\\defSet.log");
-    std::u16string text;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    std::string out = sim::ToUtf8(text);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    simtool::BuildNotebook(profile);
+    if (!options.json)
+        Print("Profile: " + profile.source + "\n" + (profile.description.empty() ? "" : "  " + profile.description + "\n") +
+              "\n");
+    std::vector<simtool::Commit> commits;
+    try {
+        commits = simtool::RunCommits(options.runs, [&](const simtool::Commit& c) {
+            if (!options.json) Print(simtool::CommitText(c, options.runs));
+        });
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", kTool, e.what());
+        return 1;
+    }
+    simtool::Report report = simtool::GatherReport(profile, std::move(commits));
+    Print(options.json ? simtool::ReportJson(report) : simtool::ReportText(report));
+
+    if (!options.out.empty()) {
+        try {
+            simtool::WriteOutput(options.out);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "%s: %s\n", kTool, e.what());
+            return 1;
+        }
+    }
+    return 0;
 }
 
 }  // namespace
 
-int main() {
-    BuildDefaultNotebook();
-    std::string path = ModulePath();
-    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!module) {
-        std::fprintf(stderr, "nuvdefset-sim: cannot load %s: %s\n", path.c_str(), dlerror());
-        return 2;
-    }
-    auto commit = reinterpret_cast<UINT (*)(MSIHANDLE)>(dlsym(module, "nuvMSICommit"));
-    if (!commit) {
-        std::fprintf(stderr, "nuvdefset-sim: %s has no nuvMSICommit\n", path.c_str());
-        return 2;
-    }
-    UINT result = commit(1);
-    dlclose(module);
-    PrintLog();
-    std::printf("nuvMSICommit returned %u\n", result);
-    return 0;
-}
+int main(int argc, char** argv) { return Main(argc, argv); }
