@@ -2,12 +2,6 @@
 
 namespace sim {
 
-WCHAR FoldCase(WCHAR c) {
-    if (c >= u'a' && c <= u'z') return static_cast<WCHAR>(c - u'a' + u'A');
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<WCHAR>(c - 0x20);
-    return c;
-}
-
 bool EqualsNoCase(wstring_view a, wstring_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i)
@@ -20,15 +14,6 @@ bool ContainsNoCase(wstring_view text, wstring_view part) {
     for (size_t i = 0; i + part.size() <= text.size(); ++i)
         if (EqualsNoCase(text.substr(i, part.size()), part)) return true;
     return false;
-}
-
-bool LessNoCase::operator()(wstring_view a, wstring_view b) const {
-    size_t n = a.size() < b.size() ? a.size() : b.size();
-    for (size_t i = 0; i < n; ++i) {
-        WCHAR x = FoldCase(a[i]), y = FoldCase(b[i]);
-        if (x != y) return x < y;
-    }
-    return a.size() < b.size();
 }
 
 std::string ToUtf8(wstring_view text) {

@@ -33,10 +33,20 @@ std::string WmiValueText(const WmiValue& value) {
     return "NULL";
 }
 
-wstring WmiInstance::InstanceName() const {
+const wstring* WmiInstance::InstanceNameText() const {
     auto it = values.find(u"InstanceName");
-    if (it == values.end() || !std::holds_alternative<wstring>(it->second)) return wstring();
-    return std::get<wstring>(it->second);
+    if (it == values.end() || !std::holds_alternative<wstring>(it->second)) return nullptr;
+    return &std::get<wstring>(it->second);
+}
+
+wstring WmiInstance::InstanceName() const {
+    const wstring* name = InstanceNameText();
+    return name ? *name : wstring();
+}
+
+const WmiNameIndex& WmiClass::NameIndex() const {
+    if (!m_nameIndex.Describes(instances)) m_nameIndex.Build(instances);
+    return m_nameIndex;
 }
 
 const WmiProperty* WmiClass::Property(wstring_view propertyName) const {
@@ -99,9 +109,8 @@ WmiInstance& Wmi::AddInstance(wstring_view className, wstring instanceName,
 WmiInstance* Wmi::Instance(wstring_view className, wstring_view instanceName) {
     WmiClass* c = Class(className);
     if (!c) return nullptr;
-    for (WmiInstance& i : c->instances)
-        if (EqualsNoCase(i.InstanceName(), instanceName)) return &i;
-    return nullptr;
+    std::optional<uint32_t> at = c->NameIndex().Find(instanceName);
+    return at ? &c->instances[*at] : nullptr;
 }
 
 std::optional<WmiValue> Wmi::Value(wstring_view className, wstring_view instanceName, wstring_view property) {
@@ -125,14 +134,14 @@ namespace {
 struct LikeItem {
     enum Kind { Run, One, Set, Literal } kind;
     explicit LikeItem(Kind k) : kind(k) {}
-    WCHAR ch = 0;
+    WCHAR ch = 0;  // folded
     bool negate = false;
     std::vector<std::pair<WCHAR, WCHAR>> ranges;  // folded
-    bool Matches(WCHAR c) const {
-        WCHAR f = FoldCase(c);
+    // `f` is a folded character of the text.
+    bool Matches(WCHAR f) const {
         switch (kind) {
         case One: return true;
-        case Literal: return FoldCase(ch) == f;
+        case Literal: return ch == f;
         case Set: {
             bool in = false;
             for (const auto& [lo, hi] : ranges)
@@ -144,8 +153,21 @@ struct LikeItem {
     }
 };
 
-std::optional<std::vector<LikeItem>> CompileLike(wstring_view pattern) {
-    std::vector<LikeItem> items;
+// A LIKE pattern compiled once, to be matched against the values of every instance of a class.
+class LikePattern {
+public:
+    static std::optional<LikePattern> Compile(wstring_view pattern);
+    bool Matches(wstring_view text) const;
+    // The runs of literal characters, folded: a matching text holds each of them.
+    std::vector<wstring> LiteralRuns() const;
+
+private:
+    std::vector<LikeItem> m_items;
+};
+
+std::optional<LikePattern> LikePattern::Compile(wstring_view pattern) {
+    LikePattern compiled;
+    std::vector<LikeItem>& items = compiled.m_items;
     for (size_t i = 0; i < pattern.size(); ++i) {
         WCHAR c = pattern[i];
         if (c == u'%') {
@@ -174,25 +196,22 @@ std::optional<std::vector<LikeItem>> CompileLike(wstring_view pattern) {
             i = close;
         } else {
             LikeItem literal(LikeItem::Literal);
-            literal.ch = c;
+            literal.ch = FoldCase(c);
             items.push_back(literal);
         }
     }
-    return items;
+    return compiled;
 }
 
-}  // namespace
-
-std::optional<bool> WqlLike(wstring_view text, wstring_view pattern) {
-    auto items = CompileLike(pattern);
-    if (!items) return std::nullopt;
+bool LikePattern::Matches(wstring_view text) const {
+    const std::vector<LikeItem>& items = m_items;
     // Every item but a run matches exactly one character: the usual backtracking over the last run.
     size_t t = 0, p = 0, runAt = wstring_view::npos, runText = 0;
     while (t < text.size()) {
-        if (p < items->size() && (*items)[p].kind == LikeItem::Run) {
+        if (p < items.size() && items[p].kind == LikeItem::Run) {
             runAt = p++;
             runText = t;
-        } else if (p < items->size() && (*items)[p].Matches(text[t])) {
+        } else if (p < items.size() && items[p].Matches(FoldCase(text[t]))) {
             ++p;
             ++t;
         } else if (runAt != wstring_view::npos) {
@@ -202,8 +221,28 @@ std::optional<bool> WqlLike(wstring_view text, wstring_view pattern) {
             return false;
         }
     }
-    while (p < items->size() && (*items)[p].kind == LikeItem::Run) ++p;
-    return p == items->size();
+    while (p < items.size() && items[p].kind == LikeItem::Run) ++p;
+    return p == items.size();
+}
+
+std::vector<wstring> LikePattern::LiteralRuns() const {
+    std::vector<wstring> runs(1);
+    for (const LikeItem& item : m_items) {
+        if (item.kind == LikeItem::Literal)
+            runs.back() += item.ch;
+        else if (!runs.back().empty())
+            runs.emplace_back();
+    }
+    if (runs.back().empty()) runs.pop_back();
+    return runs;
+}
+
+}  // namespace
+
+std::optional<bool> WqlLike(wstring_view text, wstring_view pattern) {
+    std::optional<LikePattern> compiled = LikePattern::Compile(pattern);
+    if (!compiled) return std::nullopt;
+    return compiled->Matches(text);
 }
 
 namespace {
@@ -214,6 +253,7 @@ struct Query {
     wstring property;  // empty: no condition
     bool like = false;
     wstring literal;
+    std::optional<LikePattern> pattern;  // of a LIKE
 };
 
 struct Token {
@@ -295,7 +335,7 @@ std::optional<Query> ParseQuery(wstring_view text) {
     Token literal = lexer.Next();
     if (literal.kind != Token::String || lexer.Next().kind != Token::End) return std::nullopt;
     q.literal = literal.text;
-    if (q.like && !WqlLike(u"", q.literal)) return std::nullopt;
+    if (q.like && !(q.pattern = LikePattern::Compile(q.literal))) return std::nullopt;
     return q;
 }
 
@@ -353,9 +393,12 @@ public:
 
 class Enumerator : public ComObject<IEnumWbemClassObject> {
 public:
+    // Keeps the class's definition only: a copy of all its instances would cost each query as
+    // much as the class has instances.
     Enumerator(wstring query, const WmiClass& c, std::vector<WmiInstance> items)
-        : ComObject(IID_IEnumWbemClassObject), m_query(std::move(query)), m_class(c), m_items(std::move(items)) {
-        m_class.instances.clear();
+        : ComObject(IID_IEnumWbemClassObject), m_query(std::move(query)), m_items(std::move(items)) {
+        m_class.name = c.name;
+        m_class.properties = c.properties;
     }
 
     HRESULT Next(long lTimeout, ULONG uCount, IWbemClassObject** apObjects, ULONG* puReturned) override {
@@ -402,13 +445,27 @@ public:
         WmiClass* c = machine().wmi.Class(parsed->className);
         if (!c) return WBEM_E_INVALID_CLASS;
         if (!parsed->property.empty() && !c->Property(parsed->property)) return WBEM_E_INVALID_QUERY;
+        // A condition on the key is looked up in the class's name index first.
+        std::optional<std::vector<uint32_t>> candidates;
+        if (EqualsNoCase(parsed->property, u"InstanceName")) {
+            std::vector<wstring> runs;
+            if (parsed->like) {
+                runs = parsed->pattern->LiteralRuns();
+            } else {
+                runs.emplace_back(parsed->literal);
+                for (WCHAR& ch : runs.back()) ch = FoldCase(ch);
+            }
+            candidates = c->NameIndex().Candidates(runs);
+        }
+        size_t count = candidates ? candidates->size() : c->instances.size();
         std::vector<WmiInstance> matches;
-        for (const WmiInstance& instance : c->instances) {
+        for (size_t k = 0; k < count; ++k) {
+            const WmiInstance& instance = c->instances[candidates ? (*candidates)[k] : k];
             if (!parsed->property.empty()) {
                 auto it = instance.values.find(parsed->property);
                 if (it == instance.values.end() || !std::holds_alternative<wstring>(it->second)) continue;
                 const wstring& value = std::get<wstring>(it->second);
-                bool match = parsed->like ? WqlLike(value, parsed->literal).value_or(false)
+                bool match = parsed->like ? parsed->pattern->Matches(value)
                                           : EqualsNoCase(value, parsed->literal);
                 if (!match) continue;
             }

@@ -11,6 +11,7 @@
 #include <vector>
 #include "text.h"
 #include "win/wbem.h"
+#include "wmiindex.h"
 
 namespace sim {
 
@@ -26,6 +27,7 @@ struct WmiProperty {
 struct WmiInstance {
     std::map<wstring, WmiValue, LessNoCase> values;
     wstring InstanceName() const;
+    const wstring* InstanceNameText() const;  // null when it is not a string
 };
 
 struct WmiClass {
@@ -33,6 +35,11 @@ struct WmiClass {
     std::vector<WmiProperty> properties;  // the key InstanceName first
     std::vector<WmiInstance> instances;
     const WmiProperty* Property(wstring_view propertyName) const;
+    // The index of the instances' names, rebuilt when the instances were added or removed.
+    const WmiNameIndex& NameIndex() const;
+
+private:
+    mutable WmiNameIndex m_nameIndex;
 };
 
 // One successful PutInstance: the instance and the properties whose values it changed.

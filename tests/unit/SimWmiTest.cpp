@@ -56,6 +56,31 @@ protected:
     HRESULT Query(const char16_t* text, IEnumWbemClassObject** result) {
         return services->ExecQuery(CComBSTR(u"WQL"), CComBSTR(text), WBEM_FLAG_FORWARD_ONLY, nullptr, result);
     }
+    // The instance names that a query finds, in order, as the writes back to each instance found.
+    std::vector<std::string> Found(const char16_t* wakeCondition) {
+        auto& wmi = sim::machine().wmi;
+        for (sim::WmiInstance& instance : wmi.Class(u"MSPower_DeviceWakeEnable")->instances)
+            instance.values[u"Enable"] = false;
+        wmi.writes.clear();
+        std::u16string query = std::u16string(u"SELECT * FROM MSPower_DeviceWakeEnable WHERE ") + wakeCondition;
+        CComPtr<IEnumWbemClassObject> result;
+        if (services->ExecQuery(CComBSTR(u"WQL"), CComBSTR(query.c_str()), 0, nullptr, &result) != S_OK)
+            return {"refused"};
+        VARIANT on;
+        VariantInit(&on);
+        on.vt = VT_BOOL;
+        on.boolVal = VARIANT_TRUE;
+        for (;;) {
+            CComPtr<IWbemClassObject> object;
+            ULONG returned = 0;
+            if (result->Next(0, 1, &object, &returned) != S_OK) break;
+            object->Put(u"Enable", 0, &on, 0);
+            services->PutInstance(object, WBEM_FLAG_UPDATE_ONLY, nullptr, nullptr);
+        }
+        std::vector<std::string> names;
+        for (const sim::WmiWrite& write : wmi.writes) names.push_back(Utf8(write.instanceName));
+        return names;
+    }
     CComPtr<IWbemServices> services;
 };
 
@@ -129,6 +154,41 @@ TEST_F(SimWmi, PutChangesTheCopyAndPutInstanceWritesItBack) {
     EXPECT_EQ(H(WBEM_E_NOT_FOUND), services->PutInstance(object, WBEM_FLAG_UPDATE_ONLY, nullptr, nullptr));
     EXPECT_EQ(std::vector<std::string>{"MSPower_DeviceEnable \"PCI\\VEN_1\\2_0\" Enable=TRUE"},
               sim::machine().wmi.WriteTexts());
+}
+
+// A condition on InstanceName is looked up in the class's name index: what it finds, and in
+// which order, must be what a look at every instance finds, also after instances come and go.
+TEST_F(SimWmi, KeyConditionsFindWhatEveryInstanceWouldGive) {
+    const std::string a = "PCI\\VEN_8086&DEV_10EA&SUBSYS_00011028\\3_0";
+    const std::string b = "PCI\\VEN_8086&DEV_10EA&SUBSYS_00021028\\3_0";
+    const std::string c = "pci\\ven_8086&dev_10ea&subsys_00031028\\3_0";
+    const std::string d = "PCI\\VEN_10EC&DEV_8168\\4_0";
+    for (const std::string& name : {a, b, c, d})
+        sim::machine().wmi.AddInstance(u"MSPower_DeviceWakeEnable", sim::FromUtf8(name), {{u"Enable", false}});
+
+    struct Case {
+        const char16_t* condition;
+        std::vector<std::string> found;
+    } cases[] = {
+        {u"InstanceName LIKE \"%PCI\\\\VEN_8086&DEV_10EA&SUBSYS_00021028%\"", {b}},
+        {u"InstanceName LIKE \"%PCI\\\\VEN_8086&DEV_10EA&SUBSYS_00031028%\"", {c}},  // case ignored
+        {u"instancename like \"%DEV_10EA%\"", {a, b, c}},
+        {u"InstanceName LIKE \"%SUBSYS_000_1028%\"", {a, b, c}},
+        {u"InstanceName LIKE \"%SUBSYS_000[13]1028%\"", {a, c}},
+        {u"InstanceName = \"pci\\\\VEN_10EC&DEV_8168\\\\4_0\"", {d}},
+        {u"InstanceName = \"PCI\\\\VEN_10EC&DEV_8168\"", {}},
+        {u"InstanceName LIKE \"%_0\"", {a, b, c, d}},  // no piece long enough to look up
+        {u"InstanceName LIKE \"%VEN_9999%\"", {}},
+    };
+    for (const Case& k : cases) EXPECT_EQ(k.found, Found(k.condition)) << Utf8(k.condition);
+
+    const std::string e = "PCI\\VEN_8086&DEV_10EA&SUBSYS_00051028\\3_0";
+    sim::machine().wmi.AddInstance(u"MSPower_DeviceWakeEnable", sim::FromUtf8(e), {{u"Enable", false}});
+    EXPECT_EQ((std::vector<std::string>{a, b, c, e}), Found(u"InstanceName LIKE \"%DEV_10EA%\""));
+    sim::machine().wmi.Class(u"MSPower_DeviceWakeEnable")->instances.clear();
+    sim::machine().wmi.AddInstance(u"MSPower_DeviceWakeEnable", sim::FromUtf8(d), {{u"Enable", false}});
+    EXPECT_EQ(std::vector<std::string>{}, Found(u"InstanceName LIKE \"%DEV_10EA%\""));
+    EXPECT_EQ(std::vector<std::string>{d}, Found(u"InstanceName LIKE \"%DEV_8168%\""));
 }
 
 TEST(SimCom, Refusals) {
