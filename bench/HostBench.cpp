@@ -4,9 +4,12 @@
 //                                   that do nothing and end at once, and with the stand-in tool
 //   nuvbench log [ROUNDS] [LINES]   WriteLog against a bare open, append and close, over the
 //                                   simulated machine's C runtime
+//   nuvbench adapters [RUNS [N]]    the adapter task alone on notebooks with 10, 100 and 1,000
+//                                   wired PCI adapters (or N of them): time per adapter, median
 //   nuvbench rss empty|commit       peak resident size of a process that loads the module and
-//                                   commits once, or only loads it
-//   nuvbench once                   one commit with the stand-in tool, for valgrind
+//                                   commits once, or only loads it, on the notebook with adapters
+//   nuvbench once                   one commit with the stand-in tool and the notebook's four
+//                                   adapters, for valgrind
 //
 // The module is loaded with dlopen and unloaded with dlclose around each commit, as a test loads
 // it; the notebook is built before and torn down after, outside the time measured.
@@ -20,8 +23,12 @@
 #include <string>
 #include <vector>
 #include "LogLine.h"
+#include "defaults/OSDefSet.h"
+#include "host/AdvInstaller.h"
+#include "sim/devices.h"
 #include "sim/machine.h"
 #include "tools/powercfg/Install.h"
+#include "wmi/WMIClient.h"
 
 namespace {
 
@@ -119,8 +126,84 @@ long PeakResidentKib() {
     return kib;
 }
 
+// `count` wired PCI adapters, each its own device (the subsystem field differs), so that each
+// one's hardware ID finds its own WMI instances.
+void AddAdapters(int count) {
+    for (int i = 0; i < count; ++i) {
+        char id[96];
+        std::snprintf(id, sizeof id, "PCI\\VEN_8086&DEV_10EA&SUBSYS_%04X1028&REV_06\\3&21436425&0&C8", i);
+        char description[64];
+        std::snprintf(description, sizeof description, "Intel(R) 82577LM Gigabit Network Connection #%d", i + 1);
+        sim::NetworkAdapter adapter;
+        adapter.instanceId = sim::FromUtf8(id);
+        adapter.description = sim::FromUtf8(description);
+        adapter.driverIndex = i;
+        sim::AddNetworkAdapter(sim::machine(), adapter);
+    }
+}
+
+// The adapter task on the installer object of a commit, as the last task of a run; the system's
+// objects are linked into this program, so the task is called directly.
+// The first run, which grows the heap to the machine's size, is not counted.
+double TimeAdapterTask(int count, int runs) {
+    std::vector<double> ns;
+    for (int run = -1; run < runs; ++run) {
+        BuildNotebook(Tool::EndsAtOnce);
+        AddAdapters(count);
+        CWMIClient::s_hrComSecurity = 1;
+        CAdvInstaller installer;
+        theOSDefSet.Attach(&installer);
+        installer.CMSIInstaller::Run();
+        Clock::time_point start = Clock::now();
+        theOSDefSet.SetNICPowerManagement();
+        Clock::time_point end = Clock::now();
+        if (run >= 0) ns.push_back(static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(end - start).count()));
+        size_t writes = sim::machine().wmi.writes.size();
+        if (writes != 3 * static_cast<size_t>(count))
+            throw std::runtime_error("the adapter task wrote " + std::to_string(writes) + " WMI instances for " +
+                                     std::to_string(count) + " adapters");
+    }
+    return Median(ns) / count;
+}
+
+int Adapters(int runs, int only) {
+    if (only) {
+        std::printf("adapter_ns_%d %.0f\n", only, TimeAdapterTask(only, runs));
+        return 0;
+    }
+    for (int count : {10, 100, 1000})
+        std::printf("adapter_ns_%d %.0f\n", count, TimeAdapterTask(count, count == 1000 ? std::max(3, runs / 2) : runs));
+    return 0;
+}
+
+// The adapters of the default notebook: a wired PCI one with all three WMI instances, one
+// without its wake instance (the registry fallback), a wireless one and one on USB (both left
+// alone), so that a commit walks every path of the adapter task.
+void AddNotebookAdapters() {
+    struct Row {
+        const char16_t* description;
+        const char16_t* instance;
+        int driver;
+        bool wake;
+    } rows[] = {
+        {u"Gigabit Network Connection", u"PCI\\VEN_8086&DEV_10EA&SUBSYS_00011179&REV_05\\3&21436425&0&C8", 7, true},
+        {u"Fast Ethernet Controller", u"PCI\\VEN_10EC&DEV_8136&SUBSYS_FF1E1179&REV_02\\4&2A1B3C4D&0&00E1", 8, false},
+        {u"Wireless-N 1030", u"PCI\\VEN_8086&DEV_0087&SUBSYS_44688086&REV_34\\4&3A8C1F2E&0&00E4", 9, true},
+        {u"USB 2.0 Ethernet Adapter", u"USB\\VID_0B95&PID_772B\\000001", 10, true},
+    };
+    for (const Row& row : rows) {
+        sim::NetworkAdapter adapter;
+        adapter.instanceId = row.instance;
+        adapter.description = row.description;
+        adapter.driverIndex = row.driver;
+        adapter.deviceWakeEnable = row.wake;
+        sim::AddNetworkAdapter(sim::machine(), adapter);
+    }
+}
+
 int PeakMemory(bool commit) {
     BuildNotebook(Tool::StandIn);
+    AddNotebookAdapters();
     {
         CModule module;
         if (commit) module.Commit();
@@ -131,8 +214,10 @@ int PeakMemory(bool commit) {
 
 int Once() {
     BuildNotebook(Tool::StandIn);
+    AddNotebookAdapters();
     UINT result = CModule().Commit();
-    std::printf("starts %zu\nresult %u\n", sim::machine().processes.Starts().size(), result);
+    std::printf("starts %zu\nwmi_writes %zu\nresult %u\n", sim::machine().processes.Starts().size(),
+                sim::machine().wmi.writes.size(), result);
     return result == 0 ? 0 : 1;
 }
 
@@ -147,12 +232,13 @@ int main(int argc, char** argv) {
     try {
         if (what == "commit") return Commit(Argument(argc, argv, 2, 51));
         if (what == "log") return LogLine(Argument(argc, argv, 2, 15), Argument(argc, argv, 3, 200));
+        if (what == "adapters") return Adapters(Argument(argc, argv, 2, 11), Argument(argc, argv, 3, 0));
         if (what == "rss" && argc > 2) return PeakMemory(std::strcmp(argv[2], "commit") == 0);
         if (what == "once") return Once();
     } catch (const std::exception& e) {
         std::fprintf(stderr, "nuvbench: %s\n", e.what());
         return 2;
     }
-    std::fprintf(stderr, "usage: nuvbench commit [RUNS] | log [ROUNDS] [LINES] | rss empty|commit | once\n");
+    std::fprintf(stderr, "usage: nuvbench commit [RUNS] | log [ROUNDS] [LINES] | adapters [RUNS [N]] | rss empty|commit | once\n");
     return 2;
 }
