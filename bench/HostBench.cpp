@@ -4,8 +4,9 @@
 //                                   that do nothing and end at once, and with the stand-in tool
 //   nuvbench log [ROUNDS] [LINES]   WriteLog against a bare open, append and close, over the
 //                                   simulated machine's C runtime
-//   nuvbench adapters [RUNS [N]]    the adapter task alone on notebooks with 10, 100 and 1,000
-//                                   wired PCI adapters (or N of them): time per adapter, median
+//   nuvbench adapters [ROUNDS [N]]  the adapter task alone on notebooks with 10, 100 and 1,000
+//                                   wired PCI adapters (or N of them): time per adapter, median,
+//                                   and the median of the rounds' ratios 1,000 / 10
 //   nuvbench rss empty|commit       peak resident size of a process that loads the module and
 //                                   commits once, or only loads it, on the notebook with adapters
 //   nuvbench once                   one commit with the stand-in tool and the notebook's four
@@ -142,37 +143,39 @@ void AddAdapters(int count) {
     }
 }
 
-// The adapter task on the installer object of a commit, as the last task of a run; the system's
-// objects are linked into this program, so the task is called directly.
-// The first run, which grows the heap to the machine's size, is not counted.
-double TimeAdapterTask(int count, int runs) {
-    std::vector<double> ns;
-    for (int run = -1; run < runs; ++run) {
-        BuildNotebook(Tool::EndsAtOnce);
-        AddAdapters(count);
-        CWMIClient::s_hrComSecurity = 1;
-        CAdvInstaller installer;
-        theOSDefSet.Attach(&installer);
-        installer.CMSIInstaller::Run();
-        Clock::time_point start = Clock::now();
-        theOSDefSet.SetNICPowerManagement();
-        Clock::time_point end = Clock::now();
-        if (run >= 0) ns.push_back(static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(end - start).count()));
-        size_t writes = sim::machine().wmi.writes.size();
-        if (writes != 3 * static_cast<size_t>(count))
-            throw std::runtime_error("the adapter task wrote " + std::to_string(writes) + " WMI instances for " +
-                                     std::to_string(count) + " adapters");
-    }
-    return Median(ns) / count;
+// One run of the adapter task on the installer object of a commit, as the last task of a run, on
+// a fresh notebook with `count` adapters: the time per adapter. The system's objects are linked
+// into this program, so the task is called directly.
+double TimeAdapterTask(int count) {
+    BuildNotebook(Tool::EndsAtOnce);
+    AddAdapters(count);
+    CWMIClient::s_hrComSecurity = 1;
+    CAdvInstaller installer;
+    theOSDefSet.Attach(&installer);
+    installer.CMSIInstaller::Run();
+    Clock::time_point start = Clock::now();
+    theOSDefSet.SetNICPowerManagement();
+    Clock::time_point end = Clock::now();
+    size_t writes = sim::machine().wmi.writes.size();
+    if (writes != 3 * static_cast<size_t>(count))
+        throw std::runtime_error("the adapter task wrote " + std::to_string(writes) + " WMI instances for " +
+                                 std::to_string(count) + " adapters");
+    return static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(end - start).count()) / count;
 }
 
-int Adapters(int runs, int only) {
-    if (only) {
-        std::printf("adapter_ns_%d %.0f\n", only, TimeAdapterTask(only, runs));
-        return 0;
+// Rounds of one run at each size, so that a load on the machine that comes and goes weighs on all
+// sizes alike; first one run at each size, not counted, that grows the heap to the machine's size.
+int Adapters(int rounds, int only) {
+    std::vector<int> counts = only ? std::vector<int>{only} : std::vector<int>{10, 100, 1000};
+    for (int count : counts) TimeAdapterTask(count);
+    std::vector<std::vector<double>> ns(counts.size());
+    std::vector<double> ratios;
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t i = 0; i < counts.size(); ++i) ns[i].push_back(TimeAdapterTask(counts[i]));
+        ratios.push_back(ns.back().back() / ns.front().back());
     }
-    for (int count : {10, 100, 1000})
-        std::printf("adapter_ns_%d %.0f\n", count, TimeAdapterTask(count, count == 1000 ? std::max(3, runs / 2) : runs));
+    for (size_t i = 0; i < counts.size(); ++i) std::printf("adapter_ns_%d %.0f\n", counts[i], Median(ns[i]));
+    std::printf("adapter_ratio %.3f\n", Median(ratios));
     return 0;
 }
 
@@ -239,6 +242,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "nuvbench: %s\n", e.what());
         return 2;
     }
-    std::fprintf(stderr, "usage: nuvbench commit [RUNS] | log [ROUNDS] [LINES] | adapters [RUNS [N]] | rss empty|commit | once\n");
+    std::fprintf(stderr, "usage: nuvbench commit [RUNS] | log [ROUNDS] [LINES] | adapters [ROUNDS [N]] | rss empty|commit | once\n");
     return 2;
 }
