@@ -298,7 +298,7 @@ def wine_figures(runs):
         bench.prepare()
         bench.hold_desktop()
         sides, paired = bench.overhead(runs)
-        own = bench.own_work()
+        own = bench.own_work(runs=5)
         log = bench.log_line()
     return build, sides, paired, own, log
 
