@@ -341,7 +341,12 @@ def main():
                     f"(medians of {args.runs}; by round {paired[baseline]:.3f})")
             if cpu is not None:
                 text += f"; CPU {commit_cpu:.2f} s / {cpu:.2f} s = {commit_cpu / cpu:.3f}"
-            rows.append((title, text, "<= 1.05", verdict(ratio <= 1.05)))
+            # The second baseline shows what Wine's starts cost from a process of the commit's
+            # make-up; the target is the first one's.
+            if baseline == "bare":
+                rows.append((title, text, "<= 1.05", verdict(ratio <= 1.05)))
+            else:
+                rows.append((title, text, "(for reference)", "-"))
         own = failing_commit - failing_spawn
         rows.append(("library's own work under Wine",
                      f"{own:.3f} s = {100 * own / spawn:.1f}% of the bare starts (without powercfg.exe: "
