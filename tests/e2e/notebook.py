@@ -144,10 +144,11 @@ class Run:
         self.registry = ""        # the export of WRITTEN_KEYS after the run
         self.still_running = []   # command lines of tool processes alive when msiexec had ended
         self.installed = []       # the files in the product folder
+        self.output = b""         # what msiexec and Wine printed (Wine's own err: and fixme: lines)
 
     def save(self, folder):
         """Keeps the run for the comparison with the simulated machine: defSet.log, commands.txt,
-        registry.reg and run.json."""
+        registry.reg and run.json; and what Wine printed, in msiexec-output.txt."""
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
         with open(os.path.join(folder, "defSet.log"), "wb") as f:
@@ -159,6 +160,14 @@ class Run:
         with open(os.path.join(folder, "run.json"), "w", encoding="utf-8") as f:
             json.dump({"exitCode": self.exit_code, "logPlace": self.log_place, "seconds": round(self.seconds, 3),
                        "stillRunning": self.still_running}, f, indent=2)
+        with open(os.path.join(folder, "msiexec-output.txt"), "wb") as f:
+            f.write(self.output)
+
+    def wine_errors(self):
+        """Wine's own error lines from the run's output (err:), which name a failure that the DLL's
+        log cannot, such as a process that Wine failed to start."""
+        lines = self.output.decode(errors="replace").splitlines()
+        return [line for line in lines if ":err:" in line or line.startswith("err:") or line.startswith("wine:")]
 
 
 class Notebook:
@@ -195,6 +204,8 @@ class Notebook:
         shutil.copy(self.build.artifact("NuvraDefSet.msi"), os.path.join(prefix.drive_c, "NuvraDefSet.msi"))
         prefix.env["NUV_POWERCFG_RECORD"] = RECORD_FILE
         prefix.env["NUV_POWERCFG_HANG"] = "\n".join(profile.hangs)
+        # Wine's error lines are kept for the installation, so a failed run can say what Wine saw.
+        prefix.env["WINEDEBUG"] = "fixme-all"
 
     def install(self):
         """Runs `msiexec /i C:\\NuvraDefSet.msi /qn` and collects what it left behind."""
@@ -206,6 +217,8 @@ class Notebook:
             result = subprocess.run([self.build.loader, "msiexec", "/i", "C:\\NuvraDefSet.msi", "/qn"],
                                     env=prefix.env, stdout=out, stderr=out, timeout=1200)
             run.seconds = time.monotonic() - start
+            out.seek(0)
+            run.output = out.read()
         run.exit_code = result.returncode
         run.still_running = tool_processes(prefix.path)
         for place in LOG_PLACES:
