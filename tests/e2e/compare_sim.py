@@ -174,8 +174,7 @@ def run_wine(profile):
     build = winelab.Build()
     print(f"{profile.path}: {profile.description}")
     print(f"running the {build.name} build under Wine ({build.arch} prefix, LANG={profile.language})")
-    with notebook.Notebook(build, profile) as machine:
-        return machine.install()
+    return notebook.install_in_fresh_prefix(build, profile)[0]
 
 
 # The exit code CTest reads as "skipped" (SKIP_RETURN_CODE): a profile that Wine cannot stage.

@@ -127,52 +127,12 @@ def check(name, profile, run):
     return failures
 
 
-def install(build, profile, name):
-    """One installation in a fresh prefix, and the second one where the scenario asks for it."""
-    with notebook.Notebook(build, profile) as machine:
-        run = machine.install()
-        again = machine.install() if SCENARIOS[name][1] else None
-    return run, again
-
-
-def commands_not_started(name, run):
-    """The command lines that the log shows as started but the tool never received, when that is
-    all that differs: the log's messages are as expected and the tool received the others in order."""
-    try:
-        messages = [m for _, _, m in winelab.log_lines(run.log)]
-    except AssertionError:
-        return []
-    if messages != expected_messages(name):
-        return []
-    lines = [f"{POWERCFG} {m}" for m in messages if m[:1] in "-/"]
-    missed, at = [], 0
-    for command in run.commands:
-        while at < len(lines) and lines[at] != command:
-            missed.append(lines[at])
-            at += 1
-        if at == len(lines):
-            return []
-        at += 1
-    return missed + lines[at:]
-
-
 def main(name):
     build = winelab.Build()
     profile = notebook.Profile(scenario_files(name)[0])
     print(f"{name}: {profile.description}")
     print(f"running the {build.name} build under Wine ({build.arch} prefix, LANG={profile.language})")
-    run, again = install(build, profile, name)
-    missed = commands_not_started(name, run)
-    if missed:
-        # Seen once in CI: a command that the log shows as started never reached the tool, and the
-        # power store lacked its value, while every other line and value was right. The DLL writes
-        # no line when a start fails (as on Windows), so only the tool's record shows it. A second
-        # run in a fresh prefix tells a start that Wine lost from a fault of the DLL, which would
-        # miss the command again.
-        print(f"the tool received no start for {len(missed)} command line(s) that the log shows, first "
-              f"{missed[0]!r}; Wine said:\n  " + "\n  ".join(run.wine_errors()[:20] or ["nothing"]))
-        print("running the scenario again in a fresh prefix")
-        run, again = install(build, profile, name)
+    run, again = notebook.install_in_fresh_prefix(build, profile, twice=SCENARIOS[name][1])
     run.save(os.path.join(RESULTS_DIR, name))
     print(f"msiexec ended after {run.seconds:.1f} s with {run.exit_code}; {len(run.commands)} command lines started")
     failures = check(name, profile, run)
