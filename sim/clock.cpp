@@ -72,7 +72,7 @@ errno_t _wstrtime_s(WCHAR* buffer, size_t numberOfElements) {
         return 22;  // EINVAL, as the runtime reports a buffer shorter than "HH:MM:SS"
     }
     SYSTEMTIME t = machine().clock.Local();
-    char text[16];
+    char text[20];  // room for any WORD in each field, though the clock keeps them in range
     std::snprintf(text, sizeof text, "%02u:%02u:%02u", t.wHour, t.wMinute, t.wSecond);
     for (int i = 0; i < 9; ++i) buffer[i] = static_cast<WCHAR>(text[i]);
     return 0;

@@ -70,6 +70,24 @@ wstring FromUtf8(std::string_view text) {
     return out;
 }
 
+std::vector<std::string> TextFileLines(const std::string& bytes) {
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    wstring text;
+    if (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
+        text = FromUtf8(std::string_view(bytes).substr(3));
+    } else {
+        size_t start = bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE ? 2 : 0;
+        for (size_t i = start; i + 1 < bytes.size(); i += 2)
+            text += static_cast<char16_t>(byte(i) | (byte(i + 1) << 8));
+    }
+    std::vector<std::string> lines;
+    size_t at = 0;
+    for (size_t end; (end = text.find(u"\r\n", at)) != wstring::npos; at = end + 2)
+        lines.push_back(ToUtf8(text.substr(at, end - at)));
+    if (at < text.size()) lines.push_back(ToUtf8(text.substr(at)));
+    return lines;
+}
+
 wstring FromNullable(LPCWSTR text) { return text ? wstring(text) : wstring(); }
 
 }  // namespace sim

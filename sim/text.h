@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 #include "win/types.h"
 
 namespace sim {
@@ -38,6 +39,9 @@ struct LessNoCase {
 
 std::string ToUtf8(wstring_view text);
 wstring FromUtf8(std::string_view text);
+// The lines of a text file that the C runtime's wide output wrote, in UTF-8: UTF-8 after EF BB BF,
+// else UTF-16LE (after FF FE or without a mark), split at CR LF; a last line without CR LF counts.
+std::vector<std::string> TextFileLines(const std::string& bytes);
 wstring FromNullable(LPCWSTR text);  // empty for NULL
 
 }  // namespace sim

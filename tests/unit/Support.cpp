@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <new>
 #include <stdexcept>
+#include "sim/text.h"
 
 const char16_t kProductKey[] = u"Software\\Arvenco\\Nuvra System Default Settings";
 
@@ -35,19 +36,7 @@ void ResetNotebook() {
 
 std::string LogBytes(const std::u16string& path) { return sim::machine().drive.ReadFile(path); }
 
-std::vector<std::string> LogLines(const std::u16string& path) {
-    std::string bytes = LogBytes(path);
-    size_t start = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE' ? 2 : 0;
-    std::u16string text;
-    for (size_t i = start; i + 1 < bytes.size(); i += 2)
-        text += static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8));
-    std::vector<std::string> lines;
-    size_t at = 0;
-    for (size_t end; (end = text.find(u"\r\n", at)) != std::u16string::npos; at = end + 2)
-        lines.push_back(sim::ToUtf8(text.substr(at, end - at)));
-    if (at < text.size()) lines.push_back(sim::ToUtf8(text.substr(at)));
-    return lines;
-}
+std::vector<std::string> LogLines(const std::u16string& path) { return sim::TextFileLines(LogBytes(path)); }
 
 std::vector<std::string> LogMessages(const std::u16string& path) {
     std::vector<std::string> messages;

@@ -5,6 +5,7 @@
 #include <map>
 #include <stdexcept>
 #include "sim/machine.h"
+#include "sim/text.h"
 
 namespace simtool {
 
@@ -58,7 +59,7 @@ public:
             if (!known) opened.push_back(path);
         }
         for (const std::u16string& path : opened) {
-            std::vector<std::string> all = DecodeLogLines(sim::machine().drive.ReadFile(path));
+            std::vector<std::string> all = sim::TextFileLines(sim::machine().drive.ReadFile(path));
             size_t& seen = m_seen[sim::ToUtf8(path)];
             for (size_t i = seen; i < all.size(); ++i) lines.push_back(LogLine{sim::ToUtf8(path), all[i]});
             if (all.size() > seen) seen = all.size();
@@ -78,24 +79,6 @@ std::string LogLine::Message() const {
 
 std::string LogLine::Stamp() const {
     return text.size() >= 13 && text[12] == '\t' && text[2] == ':' ? text.substr(0, 12) : std::string();
-}
-
-std::vector<std::string> DecodeLogLines(const std::string& bytes) {
-    auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
-    std::u16string text;
-    if (bytes.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) {
-        text = sim::FromUtf8(std::string_view(bytes).substr(3));
-    } else {
-        size_t start = bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE ? 2 : 0;
-        for (size_t i = start; i + 1 < bytes.size(); i += 2)
-            text += static_cast<char16_t>(byte(i) | (byte(i + 1) << 8));
-    }
-    std::vector<std::string> lines;
-    size_t at = 0;
-    for (size_t end; (end = text.find(u"\r\n", at)) != std::u16string::npos; at = end + 2)
-        lines.push_back(sim::ToUtf8(text.substr(at, end - at)));
-    if (at < text.size()) lines.push_back(sim::ToUtf8(text.substr(at)));
-    return lines;
 }
 
 std::vector<Commit> RunCommits(int runs, const std::function<void(const Commit&)>& done) {

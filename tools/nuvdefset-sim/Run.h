@@ -31,8 +31,4 @@ struct Commit {
 // Throws std::runtime_error when the module cannot be loaded.
 std::vector<Commit> RunCommits(int runs, const std::function<void(const Commit&)>& done);
 
-// The lines of a log file's bytes: UTF-16LE after FF FE or without a mark, UTF-8 after EF BB BF,
-// split at CR LF.
-std::vector<std::string> DecodeLogLines(const std::string& bytes);
-
 }  // namespace simtool
