@@ -25,7 +25,9 @@ public:
     bool Exists(wstring_view windowsPath) const;
     void Remove(wstring_view windowsPath);  // a file, or a folder with all it holds
 
-    // Another program holds the file open without sharing.
+    // Another program holds the file open without sharing, or with sharing while the opener asks
+    // for none (as the C runtime's _wfopen_s does on Windows): either way the opener's open fails.
+    // Held, the file exists: when it did not, the holder made it empty, where its folder exists.
     void Hold(wstring_view windowsPath);
     void Release(wstring_view windowsPath);
     bool IsHeld(const std::string& hostPath) const { return m_held.count(hostPath) > 0; }
