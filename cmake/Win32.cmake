@@ -27,7 +27,7 @@ target_link_libraries(NuvraDefSet PRIVATE shlwapi shell32 ole32 oleaut32 setupap
 add_executable(nuvloader tools/loader/Loader.cpp)
 target_link_options(nuvloader PRIVATE -municode)
 
-foreach(part IN ITEMS tools/powercfg tools/regexport packaging bench)
+foreach(part IN ITEMS tools/powercfg tools/regexport tools/holdfile packaging bench)
     if(EXISTS ${CMAKE_SOURCE_DIR}/${part}/CMakeLists.txt)
         add_subdirectory(${part})
     endif()

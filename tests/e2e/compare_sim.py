@@ -115,7 +115,7 @@ def sim_path(out, windows_path):
 
 
 def messages(log):
-    return [m for _, _, m in winelab.log_lines(log)] if log else []
+    return [m for _, _, m in winelab.log_lines(log)]
 
 
 def wine_side(run):

@@ -7,6 +7,8 @@ A profile asks only for what a prefix can show. Wine's SetupAPI reports no enume
 network device, so adapters would be skipped whatever the profile says; WMI instances, platform
 faults, a start failure of the tool and a Windows version or 64-bit view other than the prefix's
 have no counterpart here either. Such a profile is refused with ProfileError, not run half-staged.
+A held file is staged: another program of the prefix (nuvholdfile.exe) holds it open, sharing
+nothing, for the whole run (tools/holdfile says why it shares nothing).
 """
 import json
 import os
@@ -68,7 +70,7 @@ class Profile:
         self.registry_files = [os.path.join(os.path.dirname(path), f) for f in data.get("registry", [])]
         self.power_schemes = dict(data.get("powerSchemes", {}))
         self.language = self._language(data.get("locale"))
-        self.hangs = self._hangs(data.get("faults", []))
+        self.hangs, self.holds = self._faults(data.get("faults", []))
         # "clock" is not staged: the time of day only shifts the log's stamps, which are compared
         # apart from the messages.
         if data.get("adapters"):
@@ -97,17 +99,20 @@ class Profile:
             self._refuse(f"locale: no LANG known here for {user:#06x}")
         return LANGUAGES[user]
 
-    def _hangs(self, faults):
-        hangs = []
+    def _faults(self, faults):
+        """The power-tool commands that hang, and the files that another program holds."""
+        hangs, holds = [], []
         for fault in faults:
             # The stand-in hangs on every start of the command (nth 0 or absent); it keeps no count
             # of starts across its processes.
             if set(fault) - {"nth"} == {"command", "hang"} and fault["hang"] is True and not fault.get("nth"):
                 hangs.append(fault["command"])
+            elif set(fault) == {"holdFile"}:
+                holds.append(fault["holdFile"])
             else:
                 self._refuse(f"faults: {json.dumps(fault)} (only a power-tool command that hangs on "
-                             "every start is staged)")
-        return hangs
+                             "every start and a held file are staged)")
+        return hangs, holds
 
     def registry_text(self):
         """The profile's registry as one export text: the product key, the power schemes (as the
@@ -170,7 +175,7 @@ class Run:
         """The argument texts that the log shows before a start but the tool never received, when
         the tool received all the others, in the log's order; else nothing."""
         try:
-            logged = [m for _, _, m in winelab.log_lines(self.log)] if self.log else []
+            logged = [m for _, _, m in winelab.log_lines(self.log)]
         except AssertionError:
             return []
         logged = [m for m in logged if m[:1] in "-/"]
@@ -201,6 +206,7 @@ class Notebook:
         self.build = build
         self.profile = profile
         self.prefix = winelab.Prefix(build, language=profile.language)
+        self.holders = []
 
     def __enter__(self):
         self.prefix.__enter__()
@@ -212,6 +218,9 @@ class Notebook:
         return self
 
     def __exit__(self, *exc):
+        for holder in self.holders:
+            holder.kill()
+            holder.wait()
         self.prefix.__exit__(*exc)
 
     def _stage(self):
@@ -230,6 +239,21 @@ class Notebook:
         prefix.env["NUV_POWERCFG_HANG"] = "\n".join(profile.hangs)
         # Wine's error lines are kept for the installation, so a failed run can say what Wine saw.
         prefix.env["WINEDEBUG"] = "fixme-all"
+        for n, path in enumerate(profile.holds):
+            self._hold(path, f"C:\\nuv-held-{n}.ready")
+
+    def _hold(self, path, ready):
+        """Another program of the prefix holds the file open (tools/holdfile) until the prefix ends."""
+        holder = subprocess.Popen([self.build.loader, self.build.artifact("nuvholdfile.exe"), path, ready],
+                                  env=self.prefix.env, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.holders.append(holder)
+        deadline = time.monotonic() + 120
+        while not os.path.exists(self.prefix.host_path(ready)):
+            if holder.poll() is not None:
+                raise AssertionError(f"nuvholdfile could not hold {path}: {holder.stderr.read().decode(errors='replace')}")
+            if time.monotonic() > deadline:
+                raise AssertionError(f"nuvholdfile did not hold {path} within 120 s")
+            time.sleep(0.05)
 
     def install(self):
         """Runs `msiexec /i C:\\NuvraDefSet.msi /qn` and collects what it left behind."""

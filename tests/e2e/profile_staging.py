@@ -11,7 +11,7 @@ REFUSED = [
     ({"faults": [{"command": "-ReplaceDefaultSchemes", "startFails": True}]}, "faults:"),
     ({"faults": [{"command": "-ReplaceDefaultSchemes", "hang": True, "nth": 2}]}, "faults:"),
     ({"faults": [{"api": "RegOpenKeyExW", "subject": "ControlSet001", "nth": 0, "result": 5}]}, "faults:"),
-    ({"faults": [{"holdFile": "C:\\System.sav\\defSet.log"}]}, "faults:"),
+    ({"faults": [{"holdFile": "C:\\System.sav\\defSet.log", "nth": 1}]}, "faults:"),
     ({"windows": {"version": "6.1"}}, "windows.version"),
     ({"windows": {"64bit": True}}, "windows.64bit"),
     ({"locale": {"user": "0x0407", "ui": "0x0409"}}, "locale: Wine takes"),
@@ -28,7 +28,8 @@ ACCEPTED = {
     "registry": ["extra.reg"],
     "powerSchemes": {"381b4222-f694-41f0-9685-ff5bb260df2e": "Balanced"},
     "adapters": [],
-    "faults": [{"command": "-setactive 8759706d-706b-4c22-b2ec-f91e1ef6ed38", "hang": True, "nth": 0}],
+    "faults": [{"command": "-setactive 8759706d-706b-4c22-b2ec-f91e1ef6ed38", "hang": True, "nth": 0},
+               {"holdFile": "C:\\System.sav\\defSet.log"}],
 }
 
 EXPECTED_REGISTRY = "\r\n".join([
@@ -75,6 +76,8 @@ def main():
             failures.append(f"LANG {staged.language}, expected de_DE.UTF-8")
         if staged.hangs != ["-setactive 8759706d-706b-4c22-b2ec-f91e1ef6ed38"]:
             failures.append(f"hangs {staged.hangs}")
+        if staged.holds != ["C:\\System.sav\\defSet.log"]:
+            failures.append(f"held files {staged.holds}")
         if staged.registry_text() != EXPECTED_REGISTRY:
             failures.append(f"staged registry:\n{staged.registry_text()}\nexpected:\n{EXPECTED_REGISTRY}")
     if failures:

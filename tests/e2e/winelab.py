@@ -116,7 +116,10 @@ def decode_text(data):
 
 
 def log_lines(data):
-    """The lines of a defSet.log: (stamp, message) pairs, after checking the mark and CR LF."""
+    """The lines of a defSet.log: (stamp, message) pairs, after checking the mark and CR LF. An
+    empty file has none (another program made it and held it, and no line could be written)."""
+    if not data:
+        return []
     assert data.startswith(b"\xff\xfe"), f"log does not begin with FF FE: {data[:4]!r}"
     text = data[2:].decode("utf-16-le")
     assert text.endswith("\r\n"), "log does not end with CR LF"
