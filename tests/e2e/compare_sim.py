@@ -56,7 +56,10 @@ def program_case(sim, wine):
     return before != (sim.commands, wine.commands)
 
 
-# What differs, and how the simulated machine's side is read as Wine shows it.
+# What differs, and how the simulated machine's side is read as Wine shows it. Staged around
+# instead: Wine's _wfopen_s lets others share the file where Windows' shares nothing, so a program
+# that holds the log makes the log's open fail under Wine only when it shares nothing itself; the
+# held-log scenario's holder shares nothing (tools/holdfile).
 WINE_DIFFERENCES = [
     ("the program path of a command line: C:\\windows\\system32 under Wine, C:\\Windows\\system32 on Windows",
      program_case),
