@@ -107,7 +107,8 @@ def run_sim(profile_path, out):
     else:
         print("nuvdefset-sim --out wrote no commands.txt: the simulated machine's command lines are taken "
               "from its log")
-        commands = [f"{SIM_SYSTEM_FOLDER}\\powercfg.exe {m}" for m in messages(log) if m[:1] in "-/"]
+        arguments = winelab.argument_texts(winelab.log_messages(log))
+        commands = [f"{SIM_SYSTEM_FOLDER}\\powercfg.exe {a}" for a in arguments]
     with open(os.path.join(out, "registry.reg"), "rb") as f:
         registry = regfile.parse(winelab.decode_text(f.read()), "nuvdefset-sim's registry.reg")
     return Side(places[0] if places else None, log, commands, registry)
@@ -115,10 +116,6 @@ def run_sim(profile_path, out):
 
 def sim_path(out, windows_path):
     return os.path.join(out, "C", *[p for p in windows_path[3:].split("\\") if p])
-
-
-def messages(log):
-    return [m for _, _, m in winelab.log_lines(log)]
 
 
 def wine_side(run):
@@ -135,7 +132,7 @@ def compare(profile_path, wine):
     failures = []
     if sim.place != wine.place:
         failures.append(f"the log is at {sim.place} on the simulated machine, at {wine.place} under Wine")
-    for what, left, right in [("log messages", messages(sim.log), messages(wine.log)),
+    for what, left, right in [("log messages", winelab.log_messages(sim.log), winelab.log_messages(wine.log)),
                               ("command lines started", sim.commands, wine.commands)]:
         difference = notebooks.first_difference(left, right, what, ("simulated machine", "Wine"))
         if difference:

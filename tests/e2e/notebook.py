@@ -175,10 +175,9 @@ class Run:
         """The argument texts that the log shows before a start but the tool never received, when
         the tool received all the others, in the log's order; else nothing."""
         try:
-            logged = [m for _, _, m in winelab.log_lines(self.log)]
+            logged = winelab.argument_texts(winelab.log_messages(self.log))
         except AssertionError:
             return []
-        logged = [m for m in logged if m[:1] in "-/"]
         received = [line.partition(" ")[2] for line in self.commands]
         missed, at = [], 0
         for text in received:
@@ -250,7 +249,8 @@ class Notebook:
         deadline = time.monotonic() + 120
         while not os.path.exists(self.prefix.host_path(ready)):
             if holder.poll() is not None:
-                raise AssertionError(f"nuvholdfile could not hold {path}: {holder.stderr.read().decode(errors='replace')}")
+                why = holder.stderr.read().decode(errors="replace")
+                raise AssertionError(f"nuvholdfile could not hold {path}: {why}")
             if time.monotonic() > deadline:
                 raise AssertionError(f"nuvholdfile did not hold {path} within 120 s")
             time.sleep(0.05)

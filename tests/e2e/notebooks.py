@@ -92,7 +92,7 @@ def check(name, profile, run):
         fail(difference)
 
     # Every argument text in the log was started, as the path, one blank and the text.
-    arguments = [m for m in expected_messages(SCENARIOS[name][2]) if m[:1] in "-/"]
+    arguments = winelab.argument_texts(expected_messages(SCENARIOS[name][2]))
     difference = first_difference([f"{POWERCFG} {a}" for a in arguments], run.commands, "command lines started")
     if difference:
         fail(difference)

@@ -131,6 +131,16 @@ def log_lines(data):
     return out
 
 
+def log_messages(data):
+    """The messages of a defSet.log, without their stamps."""
+    return [message for _, _, message in log_lines(data)]
+
+
+def argument_texts(messages):
+    """The messages that are argument texts of the power tool: its switches begin with - or /."""
+    return [m for m in messages if m[:1] in "-/"]
+
+
 def check_stamp(stamp):
     hh, mm, ss, ms = stamp[0:2], stamp[3:5], stamp[6:8], stamp[9:12]
     ok = (len(stamp) == 12 and stamp[2] == stamp[5] == stamp[8] == ":" and
