@@ -102,8 +102,8 @@ void Drive::Hold(wstring_view windowsPath) {
     std::string path = HostPath(windowsPath);
     // The holder has the file open, so it exists: a holder that opened it where there was none
     // made it, empty (its folder must exist for that).
-    struct stat st;
-    if (!path.empty() && stat(path.c_str(), &st) != 0 && stat(path.substr(0, path.rfind('/')).c_str(), &st) == 0)
+    struct stat folder;
+    if (!Exists(windowsPath) && stat(path.substr(0, path.rfind('/')).c_str(), &folder) == 0)
         std::ofstream(path, std::ios::binary);
     m_held.insert(path);
 }
